@@ -1,0 +1,1 @@
+#include "sgeditor/SaveGame.h"

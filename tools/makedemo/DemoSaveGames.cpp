@@ -1,0 +1,3 @@
+#include "tools/makedemo/Demo.h"
+
+void WriteDemoSaveGames(const std::string&) {}
