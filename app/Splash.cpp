@@ -1,0 +1,83 @@
+#include "app/Splash.h"
+
+#include "sgeditor/SGEditor.h"
+#include "uieditor/UIEditor.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+TfrmSplash* frmSplash = nullptr;
+
+namespace {
+
+// The window's controls are placed at fixed positions; it cannot be resized.
+constexpr int ClientWidth = 500;
+constexpr int ClientHeight = 375;
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int x, int width)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(x, 344, width, 25);
+    return button;
+}
+
+}  // namespace
+
+TfrmSplash::TfrmSplash(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName("frmSplash");
+    setWindowTitle("Duvari 2 Editor ver 1.5 Main Menu");
+    setFixedSize(ClientWidth, ClientHeight);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    lblTitle = new QLabel("Duvari 2 Editor version 1.5", this);
+    lblTitle->setObjectName("lblTitle");
+    lblTitle->setGeometry(32, 8, 437, 32);
+    lblTitle->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QFont titleFont("Times New Roman");
+    titleFont.setPixelSize(29);
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    QPalette yellow = lblTitle->palette();
+    yellow.setColor(QPalette::WindowText, Qt::yellow);
+    lblTitle->setPalette(yellow);
+
+    JPEGImage1 = new QLabel(this);
+    JPEGImage1->setObjectName("JPEGImage1");
+    JPEGImage1->setPixmap(QPixmap(":/app/tank.bmp"));
+    JPEGImage1->move(0, 48);
+    JPEGImage1->resize(JPEGImage1->sizeHint());
+
+    btnUEdit = Button(this, "btnUEdit", "Unit &Attribute Editor", 40, 129);
+    btnSGEdit = Button(this, "btnSGEdit", "&Save Game Editor", 216, 129);
+    btnExit = Button(this, "btnExit", "E&xit", 408, 59);
+    setTabOrder(btnUEdit, btnSGEdit);
+    setTabOrder(btnSGEdit, btnExit);
+    connect(btnUEdit, &QPushButton::clicked, this, &TfrmSplash::btnUEditClick);
+    connect(btnSGEdit, &QPushButton::clicked, this, &TfrmSplash::btnSGEditClick);
+    connect(btnExit, &QPushButton::clicked, this, &TfrmSplash::btnExitClick);
+
+    move(QGuiApplication::primaryScreen()->availableGeometry().center() - rect().center());
+}
+
+void TfrmSplash::btnUEditClick()
+{
+    frmDV2Edit->exec();
+}
+
+void TfrmSplash::btnSGEditClick()
+{
+    frmDV2SGEdit->exec();
+}
+
+void TfrmSplash::btnExitClick()
+{
+    close();
+}

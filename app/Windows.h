@@ -1,0 +1,12 @@
+#pragma once
+
+// Start-up, shared by the program and its tests.
+
+// Sets the application title, the program's fonts and its icon. The
+// Windows fonts the windows ask for are replaced by metric-compatible free
+// ones where they are not installed.
+void SetUpApplication();
+
+// Creates the five windows once, main menu first, and leaves them for the
+// whole run; only the main menu is then shown, by the caller.
+void CreateWindows();
