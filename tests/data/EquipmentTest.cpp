@@ -1,6 +1,7 @@
 #include "data/Equipment.h"
 #include "data/FileError.h"
 #include "data/Settings.h"
+#include "data/UnitCodes.h"
 #include "tests/support/TestSupport.h"
 #include "tools/makedemo/DemoUnits.h"
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 #include <vector>
 
@@ -93,6 +95,31 @@ TEST_F(EquipmentTest, LoadAndSaveKeepTheDemoFilesAsTheyAre)
     for (std::size_t k = 0; k < DemoUnit::Count; ++k)
         expected += Equipment.UnitNames[k] + "\r\n";
     EXPECT_EQ(ReadBytes(txt), expected);
+}
+
+TEST_F(EquipmentTest, DemoHoldsTheUnitsTheTestsNeed)
+{
+    std::set<std::string_view> classes, countries;
+    for (std::uint16_t code = 0; code < Equipment.UnitCount; ++code) {
+        const TEquipRecord& r = Equipment.Records[code];
+        EXPECT_EQ(r[0] + 256 * r[1], code);
+        classes.insert(UnitClassName(r[Field::UnitClass]).value_or("none"));
+        countries.insert(CountryName(code).value_or("none"));
+    }
+    EXPECT_EQ(classes.size(), 18u);
+    EXPECT_EQ(countries.size(), CountryCount);
+
+    const auto& records = Equipment.Records;
+    const auto& names = Equipment.UnitNames;
+    EXPECT_EQ(records[DemoUnit::FastInfantry][Field::UnitClass], 1);
+    EXPECT_EQ(records[DemoUnit::FastInfantry][Field::Movement], 9);
+    EXPECT_EQ(records[DemoUnit::NoMovement][Field::Movement], 0);
+    EXPECT_EQ(records[DemoUnit::NoFuel][Field::Fuel], 0);
+    EXPECT_EQ(records[DemoUnit::Cost20][Field::Cost], 20);
+    EXPECT_EQ(records[DemoUnit::FreeUndated][Field::Cost], 0);
+    EXPECT_EQ(records[DemoUnit::FreeUndated][Field::MonthAvailable], 0);
+    EXPECT_NE(names[DemoUnit::SameName[0]], names[DemoUnit::SameName[1]]);
+    EXPECT_EQ(std::count(names.begin(), names.begin() + DemoUnit::Count, names[DemoUnit::LastCode]), 1);
 }
 
 TEST(NameFileTest, ReadsLinesByTheGameRules)
