@@ -70,16 +70,4 @@ TEST(ReplaceFileTest, FailureLeavesTheOldFileAndNoTemporary)
     EXPECT_EQ(ReadBytes(dir / "f"), "old");
 }
 
-TEST(ResolveCaseTest, FindsTheOneEntryOfAnotherCase)
-{
-    const TempDir dir;
-    WriteBytes(dir / "equip97.eqp", "");
-    EXPECT_EQ(ResolveCase(dir.path(), "EQUIP97.EQP"), dir / "equip97.eqp");
-    EXPECT_EQ(ResolveCase(dir.path(), "EQUIP97.TXT"), dir / "EQUIP97.TXT");
-    WriteBytes(dir / "Equip97.Eqp", "");
-    EXPECT_EQ(ResolveCase(dir.path(), "EQUIP97.EQP"), dir / "EQUIP97.EQP");
-    WriteBytes(dir / "EQUIP97.EQP", "");
-    EXPECT_EQ(ResolveCase(dir.path(), "EQUIP97.EQP"), dir / "EQUIP97.EQP");
-}
-
 }  // namespace
