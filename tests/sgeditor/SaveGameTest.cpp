@@ -11,52 +11,32 @@
 
 namespace {
 
-// Filler in which no offset passes the record test: a byte never equals the
-// byte ten places further on.
-std::string Image(std::size_t size)
+// Little-endian, clipped where a file ends inside a record.
+void Put(std::string& bytes, std::size_t at, unsigned value, std::size_t width = 2)
+{
+    for (std::size_t i = at; i < at + width; ++i, value /= 256)
+        if (i < bytes.size())
+            bytes[i] = static_cast<char>(value % 256);
+}
+
+// size bytes of filler in which no offset passes the record test, with count
+// records from at on: codes first, first + 1, ... (multiples of 256 skipped),
+// a total strength of 9 and the other fields 0.
+std::string Image(std::size_t size, std::size_t at = 0, int count = 0, unsigned first = 1)
 {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>(1 + i % 9);
-    return bytes;
-}
-
-// Bytes beyond the end of the image are left out, as a file that ends
-// inside a record.
-void Put8(std::string& bytes, std::size_t at, std::uint8_t value)
-{
-    if (at < bytes.size())
-        bytes[at] = static_cast<char>(value);
-}
-
-void Put16(std::string& bytes, std::size_t at, std::uint16_t value)
-{
-    Put8(bytes, at, static_cast<std::uint8_t>(value % 256));
-    Put8(bytes, at + 1, static_cast<std::uint8_t>(value / 256));
-}
-
-// Unit records with codes first, first + 1, ... (skipping multiples of 256),
-// no transport, experience, fuel or current strength, and total strength 9.
-void PutRecords(std::string& bytes, std::size_t at, int count, std::uint16_t first = 1)
-{
-    for (int k = 0; k < count; ++k, ++first) {
-        if (first % 256 == 0)
-            ++first;
-        const std::size_t p = at + UnitRecordSize * static_cast<std::size_t>(k);
-        Put16(bytes, p + UnitField::TypeCode, first);
-        Put16(bytes, p + UnitField::TypeCodeCopy, first);
-        Put16(bytes, p + UnitField::TransportCode, 0);
-        Put16(bytes, p + UnitField::Experience, 0);
-        Put8(bytes, p + UnitField::CurrentStrength, 0);
-        Put8(bytes, p + UnitField::UnitFuel, 0);
-        Put8(bytes, p + UnitField::TotalStrength, 9);
+    for (std::size_t p = at; count-- > 0; p += UnitRecordSize, ++first) {
+        first += first % 256 == 0;
+        Put(bytes, p + UnitField::TypeCode, first);
+        Put(bytes, p + UnitField::TypeCodeCopy, first);
+        Put(bytes, p + UnitField::TransportCode, 0);
+        Put(bytes, p + UnitField::Experience, 0);
+        Put(bytes, p + UnitField::CurrentStrength, 0, 1);
+        Put(bytes, p + UnitField::UnitFuel, 0, 1);
+        Put(bytes, p + UnitField::TotalStrength, 9, 1);
     }
-}
-
-std::string ImageWithList(std::size_t size, std::size_t at, int count, std::uint16_t first = 1)
-{
-    std::string bytes = Image(size);
-    PutRecords(bytes, at, count, first);
     return bytes;
 }
 
@@ -78,245 +58,174 @@ protected:
     TSaveGame game;
 };
 
-TEST_F(SaveGameTest, SavingWithoutEditsWritesTheLoadedBytes)
+TEST_F(SaveGameTest, ListIsTheLowestRunOfFiveRecordsAndEndsAtTheFirstNonRecord)
 {
-    const std::string bytes = ImageWithList(20000, 12000, 8);
-    const std::string path = Write("GAME.CSV", bytes);
-    ASSERT_TRUE(game.LoadFromFile(path));
-    game.SaveToFile(path);
-    EXPECT_EQ(ReadBytes(path), bytes);
-}
-
-TEST_F(SaveGameTest, ListIsTheLowestRunOfFiveRecords)
-{
-    std::string bytes = Image(20000);
-    PutRecords(bytes, 12500, 9, 100);
-    PutRecords(bytes, 11900, 6, 40);
+    std::string bytes = Image(20000, 12500, 9, 100);
+    const std::string lower = Image(20000, 11900, 6, 40);
+    bytes.replace(11900, 6 * UnitRecordSize, lower, 11900, 6 * UnitRecordSize);
     ASSERT_TRUE(Load(bytes));
     EXPECT_EQ(game.UnitListCount(), 6);
     EXPECT_EQ(game.ReadUnit(0).TypeCode, 40);
 
     // Records before the search start are never units.
-    ASSERT_TRUE(Load(ImageWithList(20000, UnitSearchStart - 2 * UnitRecordSize, 10, 1)));
+    ASSERT_TRUE(Load(Image(20000, UnitSearchStart - 2 * UnitRecordSize, 10)));
     EXPECT_EQ(game.UnitListCount(), 8);
     EXPECT_EQ(game.ReadUnit(0).TypeCode, 3);
-}
 
-TEST_F(SaveGameTest, ListEndsBeforeTheFirstRecordThatFailsTheTest)
-{
-    std::string bytes = ImageWithList(20000, 12000, 10);
-    Put16(bytes, 12000 + 6 * UnitRecordSize, 256);
-    Put16(bytes, 12000 + 6 * UnitRecordSize + UnitField::TypeCodeCopy, 256);
+    // Code 256 fails the record test, as does a copy that differs in its high byte.
+    bytes = Image(20000, 12000, 10);
+    Put(bytes, 12000 + 7 * UnitRecordSize + UnitField::TypeCodeCopy, 8 + 256);
+    ASSERT_TRUE(Load(bytes));
+    EXPECT_EQ(game.UnitListCount(), 7);
+    Put(bytes, 12000 + 6 * UnitRecordSize, 256);
+    Put(bytes, 12000 + 6 * UnitRecordSize + UnitField::TypeCodeCopy, 256);
     ASSERT_TRUE(Load(bytes));
     EXPECT_EQ(game.UnitListCount(), 6);
 
-    // The copy of the code must match both bytes.
-    bytes = ImageWithList(20000, 12000, 10);
-    bytes[12000 + 7 * UnitRecordSize + UnitField::TypeCodeCopy + 1] = 1;
-    ASSERT_TRUE(Load(bytes));
-    EXPECT_EQ(game.UnitListCount(), 7);
+    const std::string bigRun = Image(UnitSearchStart + 300 * UnitRecordSize + 100, UnitSearchStart, 300);
+    ASSERT_TRUE(Load(bigRun));
+    EXPECT_EQ(game.UnitListCount(), MaxSaveGameUnits);
+    EXPECT_EQ(game.ReadUnit(254).TypeCode, 255);
+    // Indices outside the list touch nothing.
+    EXPECT_EQ(game.ReadUnit(255), TSaveGameUnit{});
+    game.WriteUnit(255, {7, 7, 7, 7, 7, 7});
+    game.WriteUnit(-1, {7, 7, 7, 7, 7, 7});
+    EXPECT_EQ(Saved(), bigRun);
 }
 
 TEST_F(SaveGameTest, FilesWithoutFiveRecordsInARowHaveNoList)
 {
-    std::string fourAndFour = ImageWithList(20000, 12000, 9);
+    std::string fourAndFour = Image(20000, 12000, 9);
     fourAndFour[12000 + 4 * UnitRecordSize] = 0;
-    for (const std::string& bytes : {fourAndFour, std::string(), Image(10), ImageWithList(20000, UnitSearchStart, 5).substr(0, UnitSearchStart + UnitSearchTail)}) {
-        EXPECT_FALSE(game.LoadFromFile(Write("nolist.sav", bytes)));
-        EXPECT_FALSE(game.IsLoaded());
+    const std::string cutShort = Image(20000, UnitSearchStart, 5).substr(0, UnitSearchStart + UnitSearchTail);
+    for (const std::string& bytes : {fourAndFour, cutShort, std::string(), Image(10)}) {
+        EXPECT_FALSE(Load(bytes));
         EXPECT_EQ(game.UnitListCount(), 0);
     }
     EXPECT_FALSE(game.LocateUnits());
 }
 
-TEST_F(SaveGameTest, RunsLongerThanTheLimitEndAt255Units)
+TEST_F(SaveGameTest, FieldsAndPrestigeAreReadAndWrittenInTheirStoredForm)
 {
-    const std::string bytes = ImageWithList(UnitSearchStart + 300 * UnitRecordSize + 100, UnitSearchStart, 300);
-    ASSERT_TRUE(Load(bytes));
-    EXPECT_EQ(game.UnitListCount(), MaxSaveGameUnits);
-    EXPECT_EQ(game.ReadUnit(254).TypeCode, 255);
-
-    // Indices outside the list touch nothing.
-    EXPECT_EQ(game.ReadUnit(255), TSaveGameUnit{});
-    EXPECT_EQ(game.ReadUnit(-1), TSaveGameUnit{});
-    const TSaveGameUnit unit{7, 7, 7, 7, 7, 7};
-    game.WriteUnit(255, unit);
-    game.WriteUnit(-1, unit);
-    EXPECT_EQ(Saved(), bytes);
-}
-
-TEST_F(SaveGameTest, UnitFieldsAreReadAndWrittenInTheirStoredForm)
-{
-    std::string bytes = ImageWithList(20000, 12000, 6);
+    std::string bytes = Image(20000, 12000, 6);
     const std::size_t p = 12000 + UnitRecordSize;
-    Put16(bytes, p + UnitField::TransportCode, 512);
-    Put16(bytes, p + UnitField::Experience, 65535);
-    bytes[p + UnitField::CurrentStrength] = 20;
-    bytes[p + UnitField::UnitFuel] = static_cast<char>(200);
-    bytes[p + UnitField::TotalStrength] = 0;
-    ASSERT_TRUE(Load(bytes));
-    const TSaveGameUnit read = game.ReadUnit(1);
-    EXPECT_EQ(read, (TSaveGameUnit{2, 512, 65535, 200, 0, 20}));
+    Put(bytes, p + UnitField::TransportCode, 512);
+    Put(bytes, p + UnitField::Experience, 65535);
+    Put(bytes, p + UnitField::CurrentStrength, 20, 1);
+    Put(bytes, p + UnitField::UnitFuel, 200, 1);
+    bytes.replace(PrestigeOffset, 2, "\x10\x27");
+    const std::string path = Write("GAME.CSV", bytes);
+    ASSERT_TRUE(game.LoadFromFile(path));
+    game.SaveToFile(path);
+    EXPECT_EQ(ReadBytes(path), bytes);
 
+    const TSaveGameUnit read = game.ReadUnit(1);
+    EXPECT_EQ(read, (TSaveGameUnit{2, 512, 65535, 200, 9, 20}));
+    EXPECT_EQ(game.Prestige(), 10000);
     game.WriteUnit(1, read);
     EXPECT_EQ(Saved(), bytes);
 
     game.WriteUnit(1, {300, 0, 65000, 255, 15, 7});
-    std::string expected = bytes;
-    for (std::size_t at : {p + UnitField::TypeCode, p + UnitField::TypeCodeCopy})
-        Put16(expected, at, 300);  // 2C 01
-    Put16(expected, p + UnitField::TransportCode, 0);
-    Put16(expected, p + UnitField::Experience, 65000);
-    expected[p + UnitField::CurrentStrength] = 7;
-    expected[p + UnitField::UnitFuel] = static_cast<char>(255);
-    expected[p + UnitField::TotalStrength] = 15;
-    EXPECT_EQ(Saved(), expected);
-    EXPECT_EQ(expected.substr(p, 2), "\x2C\x01");
-}
-
-TEST_F(SaveGameTest, PrestigeIsLittleEndianAtItsOffset)
-{
-    std::string bytes = ImageWithList(20000, 12000, 5);
-    bytes[PrestigeOffset] = 0x10;
-    bytes[PrestigeOffset + 1] = 0x27;
-    ASSERT_TRUE(Load(bytes));
-    EXPECT_EQ(game.Prestige(), 10000);
     game.SetPrestige(55000);
-    bytes[PrestigeOffset] = static_cast<char>(0xD8);
-    bytes[PrestigeOffset + 1] = static_cast<char>(0xD6);
+    for (std::size_t at : {p + UnitField::TypeCode, p + UnitField::TypeCodeCopy})
+        bytes.replace(at, 2, "\x2C\x01");
+    bytes.replace(p + UnitField::TransportCode, 2, 2, '\0');
+    Put(bytes, p + UnitField::Experience, 65000);
+    Put(bytes, p + UnitField::CurrentStrength, 7, 1);
+    Put(bytes, p + UnitField::UnitFuel, 255, 1);
+    bytes[p + UnitField::TotalStrength] = 15;
+    bytes.replace(PrestigeOffset, 2, "\xD8\xD6");
     EXPECT_EQ(Saved(), bytes);
 }
 
-TEST_F(SaveGameTest, ShorterFileAfterALongerOneUsesNoneOfItsBytes)
+TEST_F(SaveGameTest, BytesBeyondTheLoadedLengthCountAsZero)
 {
     // Loaded twice, so that whichever buffer the next load uses holds it.
-    const std::string longer = ImageWithList(20000, 12000, 10);
+    const std::string longer = Image(20000, 12000, 10);
     ASSERT_TRUE(Load(longer));
     ASSERT_TRUE(Load(longer));
-
-    // The sixth record keeps its code and copy, but loses everything after.
-    const std::size_t sixth = 12000 + 5 * UnitRecordSize;
-    const std::string shorter = longer.substr(0, sixth + UnitField::TypeCodeCopy + 2);
+    // The sixth record keeps its code and copy, and loses everything after.
+    const std::string shorter = longer.substr(0, 12000 + 5 * UnitRecordSize + UnitField::TypeCodeCopy + 2);
     ASSERT_TRUE(Load(shorter));
-    EXPECT_EQ(game.Length(), shorter.size());
     EXPECT_EQ(game.UnitListCount(), 6);
     EXPECT_EQ(game.ReadUnit(5), (TSaveGameUnit{6, 0, 0, 0, 0, 0}));
     game.WriteUnit(5, {6, 0, 0, 50, 9, 9});
-    EXPECT_EQ(game.ReadUnit(5).TotalStrength, 0);
     EXPECT_EQ(Saved(), shorter);
+
+    // The same at the end of a file that fills the whole image.
+    const std::size_t last = SaveGameCapacity - UnitField::TypeCodeCopy - 2;
+    const std::string full = Image(SaveGameCapacity, last - 5 * UnitRecordSize, 6);
+    ASSERT_TRUE(Load(full));
+    EXPECT_EQ(game.ReadUnit(5), (TSaveGameUnit{6, 0, 0, 0, 0, 0}));
+    game.WriteUnit(5, {6, 0, 0, 50, 9, 9});
+    EXPECT_EQ(Saved(), full);
 }
 
-TEST_F(SaveGameTest, RefusedOrListlessFilesLeaveThePreviousImage)
+TEST_F(SaveGameTest, RefusedOrFailedLoadsLeaveThePreviousImage)
 {
-    std::string bytes = ImageWithList(20000, 12000, 7);
-    bytes[PrestigeOffset] = 5;
+    EXPECT_THROW(game.SaveToFile(Write("keep.sav", "keep")), FileRefused);  // nothing loaded yet
+    EXPECT_EQ(ReadBytes(dir / "keep.sav"), "keep");
+
+    std::string bytes = Image(20000, 12000, 7);
     ASSERT_TRUE(Load(bytes));
     ASSERT_TRUE(Load(bytes));  // now both buffers hold it
     game.SetPrestige(777);
-    bytes[PrestigeOffset] = static_cast<char>(777 % 256);
-    bytes[PrestigeOffset + 1] = static_cast<char>(777 / 256);
+    Put(bytes, PrestigeOffset, 777);
 
-    const std::string oversize = Write("BIG.SAV", ImageWithList(SaveGameCapacity + 1, 12000, 9));
+    const std::string oversize = Write("BIG.SAV", Image(SaveGameCapacity + 1, 12000, 9));
     try {
         game.LoadFromFile(oversize);
         ADD_FAILURE() << "an oversize file loaded";
     } catch (const FileRefused& e) {
-        EXPECT_NE(std::string(e.what()).find(oversize), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("1048577"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(oversize + " is 1048577 bytes"), std::string::npos) << e.what();
     }
-    // Stale bytes of the long file must not make up a list for the short one.
+    // Four records and the stale bytes of the earlier file would make a list.
     EXPECT_FALSE(game.LoadFromFile(Write("short.sav", bytes.substr(0, 12000 + 4 * UnitRecordSize + 10))));
-    EXPECT_FALSE(game.LoadFromFile(Write("plain.sav", Image(30000))));
     EXPECT_THROW(game.LoadFromFile(dir / "missing.sav"), FileError);
 
-    EXPECT_EQ(game.UnitListCount(), 7);
-    EXPECT_EQ(game.Length(), bytes.size());
-    EXPECT_EQ(game.Prestige(), 777);
-    EXPECT_EQ(Saved(), bytes);
-}
-
-TEST_F(SaveGameTest, FileOfFullCapacityLoads)
-{
-    // The last unit runs past the end of the buffer; its missing bytes read as zero.
-    const std::size_t last = SaveGameCapacity - UnitField::TypeCodeCopy - 2;
-    ASSERT_TRUE(Load(ImageWithList(SaveGameCapacity, last - 5 * UnitRecordSize, 6)));
-    EXPECT_EQ(game.UnitListCount(), 6);
-    EXPECT_EQ(game.ReadUnit(5).TotalStrength, 0);
-}
-
-TEST_F(SaveGameTest, ReadOnlyFileFailsToLoad)
-{
-    const std::string path = Write("ro.sav", ImageWithList(20000, 12000, 5));
-    chmod(path.c_str(), 0444);
-    AsNobody nobody;
-    try {
-        game.LoadFromFile(path);
-        ADD_FAILURE() << "a read-only file loaded";
-    } catch (const FileError& e) {
-        EXPECT_STREQ(e.what(), "File access denied");
-    }
-    EXPECT_FALSE(game.IsLoaded());
-}
-
-class FailedSaveTest : public SaveGameTest {
-protected:
-    void SetUp() override { ASSERT_TRUE(Load(ImageWithList(20000, 12000, 5))); }
-    // An old file that the failed save must leave whole.
-    std::string OldFile(const std::string& path)
-    {
-        WriteBytes(path, old);
-        chmod(path.c_str(), 0666);
-        return path;
-    }
-    void ExpectAccessDenied(const std::string& path)
+    const std::string readOnly = Write("ro.sav", Image(20000, 12000, 5));
+    chmod(readOnly.c_str(), 0444);
     {
         AsNobody nobody;
         try {
-            game.SaveToFile(path);
-            ADD_FAILURE() << "saved over " << path;
+            game.LoadFromFile(readOnly);
+            ADD_FAILURE() << "a read-only file loaded";
         } catch (const FileError& e) {
             EXPECT_STREQ(e.what(), "File access denied");
         }
     }
+    EXPECT_EQ(game.UnitListCount(), 7);
+    EXPECT_EQ(game.Prestige(), 777);
+    EXPECT_EQ(Saved(), bytes);
+}
 
-    const std::string old = "the old save game";
-};
-
-TEST_F(FailedSaveTest, DiskFullLeavesTheOldFile)
+TEST_F(SaveGameTest, FailedSavesLeaveTheOldFileWhole)
 {
-    const std::string path = OldFile(dir / "full.sav");
+    ASSERT_TRUE(Load(Image(20000, 12000, 5)));
+    std::filesystem::create_directory(dir / "SAVE");
+    const std::string full = Write("full.sav", "old"), readOnly = Write("ro.sav", "old"),
+                      inLockedDir = Write("SAVE/game.sav", "old");
+    chmod(full.c_str(), 0666);
+    chmod(readOnly.c_str(), 0444);
+    chmod(inLockedDir.c_str(), 0666);
+    chmod((dir / "SAVE").c_str(), 0555);
+
     const int status = RunWithFileSizeLimit(1000, [&] {
         try {
-            game.SaveToFile(path);
+            game.SaveToFile(full);
         } catch (const FileError& e) {
             return e.code() == ErrorCode::DiskFull ? 0 : 2;
         }
         return 1;
     });
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);  // game.sav, full.sav
-}
-
-TEST_F(FailedSaveTest, ReadOnlyTargetOrDirectoryLeavesTheOldFile)
-{
-    const std::string readOnly = OldFile(dir / "ro.sav");
-    chmod(readOnly.c_str(), 0444);
-    ExpectAccessDenied(readOnly);
-    EXPECT_EQ(ReadBytes(readOnly), old);
-
-    std::filesystem::create_directory(dir / "SAVE");
-    const std::string inLockedDir = OldFile(dir / "SAVE/game.sav");
-    chmod((dir / "SAVE").c_str(), 0555);
-    ExpectAccessDenied(inLockedDir);
-    EXPECT_EQ(ReadBytes(inLockedDir), old);
-}
-
-TEST_F(SaveGameTest, NothingIsSavedBeforeALoad)
-{
-    const std::string path = Write("keep.sav", "keep");
-    EXPECT_THROW(game.SaveToFile(path), FileRefused);
-    EXPECT_EQ(ReadBytes(path), "keep");
+    for (const std::string& path : {readOnly, inLockedDir}) {
+        AsNobody nobody;
+        EXPECT_THROW(game.SaveToFile(path), FileError) << path;
+    }
+    for (const std::string& path : {full, readOnly, inLockedDir})
+        EXPECT_EQ(ReadBytes(path), "old") << path;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4) << "a temporary file is left";
 }
 
 TEST_F(SaveGameTest, DemoSaveGamesHoldTheirLists)
@@ -330,7 +239,6 @@ TEST_F(SaveGameTest, DemoSaveGamesHoldTheirLists)
     ASSERT_TRUE(game.LoadFromFile(DemoDir() + "SAVE/" + DemoSaves::ScenarioFile));
     EXPECT_EQ(game.UnitListCount(), DemoSaves::ScenarioUnitCount);
     EXPECT_EQ(game.Prestige(), DemoSaves::ScenarioPrestige);
-
     EXPECT_FALSE(game.LoadFromFile(DemoDir() + "SAVE/" + DemoSaves::NoListFile));
 }
 
