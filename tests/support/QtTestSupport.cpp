@@ -1,0 +1,81 @@
+#include "tests/support/QtTestSupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+void OnNextModal(const std::function<void(QWidget*)>& act)
+{
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool timedOut = clock->elapsed() > 5000;
+        if (modal == nullptr && !timedOut)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete clock;
+        if (modal == nullptr) {
+            ADD_FAILURE() << "no modal window opened";
+            return;
+        }
+        act(modal);
+    });
+    timer->start(10);
+}
+
+void AnswerMessageBox(QMessageBox::StandardButton button, SeenMessage* seen)
+{
+    OnNextModal([button, seen](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr) {
+            ADD_FAILURE() << "expected a message box, got " << modal->metaObject()->className();
+            modal->close();
+            return;
+        }
+        if (seen != nullptr)
+            *seen = {box->windowTitle(), box->text(), box->icon()};
+        QAbstractButton* pressed = box->button(button);
+        if (pressed == nullptr) {
+            ADD_FAILURE() << "the message box has no such button: " << box->text().toStdString();
+            box->close();
+            return;
+        }
+        pressed->click();
+    });
+}
+
+void AnswerFileDialog(const QString& path)
+{
+    OnNextModal([path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "expected a file dialog, got " << modal->metaObject()->className();
+            modal->close();
+            return;
+        }
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the pick
+    });
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}

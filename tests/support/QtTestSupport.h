@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QMessageBox>
+#include <functional>
+
+class QWidget;
+
+// Modal windows block in exec(); these act on the next one that opens, from
+// inside its event loop. Each fails the current test when none opens.
+
+// Runs act on the next modal widget that appears.
+void OnNextModal(const std::function<void(QWidget*)>& act);
+
+// What a message box showed before it was answered.
+struct SeenMessage {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Presses button in the next message box and records what it showed in seen.
+void AnswerMessageBox(QMessageBox::StandardButton button, SeenMessage* seen = nullptr);
+
+// Picks path in the next file dialog, or cancels it when path is empty.
+void AnswerFileDialog(const QString& path);
+
+// Processes events until condition holds or timeoutMs passes.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);

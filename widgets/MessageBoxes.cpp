@@ -1,0 +1,45 @@
+#include "widgets/MessageBoxes.h"
+
+#include <QFile>
+#include <QMessageBox>
+
+namespace {
+
+// A carriage return in the program's texts starts a new line.
+QString Lines(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                const QString& text, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, title, Lines(text), buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+void ShowErrorBox(QWidget* parent, const QString& text)
+{
+    QString shown = text;
+    if (!shown.isEmpty() && shown.back() > QLatin1Char('.'))
+        shown += QLatin1Char('.');
+    Ask(parent, QMessageBox::Critical, AppTitle, shown, QMessageBox::Ok);
+}
+
+void ShowWarningBox(QWidget* parent, const QString& text)
+{
+    Ask(parent, QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
+}
+
+bool AskYesNo(QWidget* parent, const QString& text)
+{
+    return Ask(parent, QMessageBox::Information, QStringLiteral("Information"), text,
+               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString MessageText(const std::exception& error)
+{
+    return QFile::decodeName(error.what());
+}

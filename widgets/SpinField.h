@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QAbstractSpinBox>
+
+// An integer field with a lower and an upper limit and up and down arrows.
+// Its value is the whole number in its text, brought within the limits, or
+// the lower limit when the text is no whole number. A value set by the
+// program is shown within the limits at once; a number typed outside them
+// stays as typed until the field loses the focus, then shows the nearest
+// limit. Equal limits mean no limits. valueChanged is emitted exactly when
+// the value changes, whether the user or the program changed it.
+class SpinField : public QAbstractSpinBox {
+    Q_OBJECT
+    Q_PROPERTY(int value READ value WRITE setValue NOTIFY valueChanged USER true)
+    Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
+    Q_PROPERTY(int maximum READ maximum WRITE setMaximum)
+
+public:
+    explicit SpinField(QWidget* parent = nullptr);
+
+    int value() const;
+    int minimum() const { return minimum_; }
+    int maximum() const { return maximum_; }
+
+    // New limits bring the shown value within them.
+    void setRange(int minimum, int maximum);
+    void setMinimum(int minimum) { setRange(minimum, maximum_); }
+    void setMaximum(int maximum) { setRange(minimum_, maximum); }
+    void setIncrement(int increment) { increment_ = increment; }
+    void setMaxLength(int characters);
+
+    // Shows value without emitting valueChanged: for showing stored data
+    // where that is not an edit.
+    void setValueSilently(int value);
+
+    void stepBy(int steps) override;
+    QSize sizeHint() const override;
+
+public slots:
+    void setValue(int value);
+
+signals:
+    void valueChanged(int value);
+
+protected:
+    StepEnabled stepEnabled() const override;
+    QValidator::State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    int bounded(qint64 value) const;
+    void display(int value);
+    void textChanged();
+
+    int minimum_ = 0;
+    int maximum_ = 0;
+    int increment_ = 1;
+    int lastValue_ = 0;
+    bool silent_ = false;
+};
