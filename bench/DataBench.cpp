@@ -34,8 +34,8 @@ void BM_FloorReadEquipPair(benchmark::State& state)
 BENCHMARK(BM_FloorReadEquipPair);
 
 // The names file is replaced through a temporary file that is synced before
-// the rename, so the floor syncs it too; the records are written in place,
-// unsynced, by both.
+// the rename; the floor writes it whole (emptied, then written) and syncs it
+// too. The records are written in place, unsynced, by both.
 void BM_EquipSave(benchmark::State& state)
 {
     Inputs();
@@ -51,8 +51,8 @@ void BM_FloorWriteEquipPair(benchmark::State& state)
     const std::string eqp = ReadWholeFile(EquipPath());
     const std::string txt = ReadWholeFile(NamePath());
     for (auto _ : state) {
-        RawWrite(EquipPath(), eqp, false);
-        RawWrite(NamePath(), txt, true);
+        RawWrite(EquipPath(), eqp, false, false);
+        RawWrite(NamePath(), txt, true, true);
     }
 }
 BENCHMARK(BM_FloorWriteEquipPair)->UseRealTime();
@@ -87,12 +87,13 @@ void BM_SaveGameSave(benchmark::State& state)
 }
 BENCHMARK(BM_SaveGameSave)->UseRealTime();
 
+// Written whole and synced, as the save does through its temporary file.
 void BM_FloorWriteSaveGame(benchmark::State& state)
 {
     Inputs();
     const std::string bytes = SaveGameBytes();
     for (auto _ : state)
-        RawWrite(SaveGamePath(), bytes, true);
+        RawWrite(SaveGamePath(), bytes, true, true);
 }
 BENCHMARK(BM_FloorWriteSaveGame)->UseRealTime();
 

@@ -192,9 +192,9 @@ void RawRead(const std::string& path, std::string& buffer)
     close(fd);
 }
 
-void RawWrite(const std::string& path, const std::string& bytes, bool sync)
+void RawWrite(const std::string& path, const std::string& bytes, bool truncate, bool sync)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | (truncate ? O_TRUNC : 0));
     if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())
         || (sync && fsync(fd) != 0) || close(fd) != 0)
         throw std::runtime_error("cannot write " + path);

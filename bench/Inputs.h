@@ -42,5 +42,6 @@ std::string AdversarialImage();
 
 // Reads the whole file with one read into buffer (sized by the caller).
 void RawRead(const std::string& path, std::string& buffer);
-// Writes bytes over the existing file with one write; fsync when asked.
-void RawWrite(const std::string& path, const std::string& bytes, bool sync);
+// Writes bytes over the existing file with one write, emptying it first
+// when asked, as a file written whole is; then fsync when asked.
+void RawWrite(const std::string& path, const std::string& bytes, bool truncate, bool sync);
