@@ -3,6 +3,8 @@
 #include "data/FileError.h"
 #include "data/FileIO.h"
 
+#include <algorithm>
+#include <array>
 #include <string_view>
 #include <utility>
 
@@ -29,21 +31,57 @@ bool IsUnitRecord(const std::uint8_t* data, std::size_t length, std::size_t p)
         && ByteAt(data, length, p + UnitField::TypeCode + 1) == ByteAt(data, length, p + UnitField::TypeCodeCopy + 1);
 }
 
+// The record test on bytes known to lie within the file; plain byte
+// comparisons the compiler can run many at a time.
+std::uint8_t PassesInside(const std::uint8_t* record)
+{
+    return static_cast<std::uint8_t>((record[UnitField::TypeCode] != 0)
+                                     & (record[UnitField::TypeCode] == record[UnitField::TypeCodeCopy])
+                                     & (record[UnitField::TypeCode + 1] == record[UnitField::TypeCodeCopy + 1]));
+}
+
+// Whether the record tests a record apart, from pass on, make a run.
+std::uint8_t StartsRun(const std::uint8_t* pass)
+{
+    static_assert(UnitRunLength == 5);
+    return pass[0] & pass[UnitRecordSize] & pass[2 * UnitRecordSize] & pass[3 * UnitRecordSize]
+         & pass[4 * UnitRecordSize];
+}
+
 // The unit list is the lowest run of UnitRunLength records from
 // UnitSearchStart on, continued while records follow, up to
 // MaxSaveGameUnits. Returns the number of units, 0 when there is no list.
+//
+// The record test runs once per offset, a block of offsets at a time, rather
+// than up to five times per start offset; a run then is five passes that
+// lie a record apart.
 int FindUnitList(const std::uint8_t* data, std::size_t length, std::size_t& start)
 {
-    for (std::size_t i = UnitSearchStart; i + UnitSearchTail < length; ++i) {
-        int run = 0;
-        while (run < UnitRunLength && IsUnitRecord(data, length, i + run * UnitRecordSize))
-            ++run;
-        if (run < UnitRunLength)
+    constexpr std::size_t RunSpan = (UnitRunLength - 1) * UnitRecordSize;
+    constexpr std::size_t Block = 4096;
+    std::array<std::uint8_t, Block + RunSpan> pass;
+    for (std::size_t first = UnitSearchStart; first + UnitSearchTail < length; first += Block) {
+        const std::size_t starts = std::min(Block, length - UnitSearchTail - first);
+        const std::size_t tested = starts + RunSpan;
+        // Offsets whose record test reads no byte at or beyond the end.
+        const std::size_t inside = std::min(tested, length - std::min(length, first + UnitField::TypeCodeCopy + 2));
+        for (std::size_t j = 0; j < inside; ++j)
+            pass[j] = PassesInside(data + first + j);
+        for (std::size_t j = inside; j < tested; ++j)
+            pass[j] = IsUnitRecord(data, length, first + j);
+
+        std::uint8_t any = 0;
+        for (std::size_t j = 0; j < starts; ++j)
+            any |= StartsRun(&pass[j]);
+        if (any == 0)
             continue;
+        std::size_t j = 0;
+        while (!StartsRun(&pass[j]))
+            ++j;
+        start = first + j;
         int count = UnitRunLength;
-        while (count < MaxSaveGameUnits && IsUnitRecord(data, length, i + count * UnitRecordSize))
+        while (count < MaxSaveGameUnits && IsUnitRecord(data, length, start + count * UnitRecordSize))
             ++count;
-        start = i;
         return count;
     }
     return 0;
@@ -52,8 +90,10 @@ int FindUnitList(const std::uint8_t* data, std::size_t length, std::size_t& star
 }  // namespace
 
 TSaveGame::TSaveGame()
-    : data_(std::make_unique<std::uint8_t[]>(SaveGameCapacity)),
-      spare_(std::make_unique<std::uint8_t[]>(SaveGameCapacity))
+    // Not cleared: no byte is read before a load has written it, and the
+    // pages are not touched before then, which keeps start-up short.
+    : data_(std::make_unique_for_overwrite<std::uint8_t[]>(SaveGameCapacity)),
+      spare_(std::make_unique_for_overwrite<std::uint8_t[]>(SaveGameCapacity))
 {
 }
 

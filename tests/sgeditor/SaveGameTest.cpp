@@ -105,6 +105,65 @@ TEST_F(SaveGameTest, FilesWithoutFiveRecordsInARowHaveNoList)
     EXPECT_FALSE(game.LocateUnits());
 }
 
+// The list as the rules define it, one start offset after another: the
+// oracle for the search, which works a block of offsets at a time.
+int ListByTheRules(const std::string& bytes, std::size_t& start)
+{
+    const auto at = [&](std::size_t p) { return p < bytes.size() ? bytes[p] : '\0'; };
+    const auto isRecord = [&](std::size_t p) {
+        return at(p) != 0 && at(p) == at(p + 10) && at(p + 1) == at(p + 11);
+    };
+    for (std::size_t i = UnitSearchStart; i + UnitSearchTail < bytes.size(); ++i) {
+        int count = 0;
+        while (count < MaxSaveGameUnits && isRecord(i + count * UnitRecordSize))
+            ++count;
+        if (count >= UnitRunLength) {
+            start = i;
+            return count;
+        }
+    }
+    return 0;
+}
+
+TEST_F(SaveGameTest, ListSearchAgreesWithTheRulesOnImagesFullOfAlmostRuns)
+{
+    std::uint32_t state = 2024;
+    const auto random = [&](std::uint32_t below) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % below;
+    };
+    for (int round = 0; round < 300; ++round) {
+        // Stretches of records that pass, with a gap about a record long, so
+        // that most offsets pass four tests of five; then maybe a real list,
+        // often across a block of the search or at the very end.
+        const std::size_t size = UnitSearchStart + 200 + random(12000);
+        const std::size_t period = 260 + random(140);
+        const std::size_t pass = 200 + random(80);
+        std::string bytes(size, '\0');
+        for (std::size_t p = 0; p < size; ++p)
+            bytes[p] = static_cast<char>(p % period < pass ? 1 + (p / period) % 3 : 0);
+        if (random(4) != 0) {
+            const std::size_t listAt = random(2) == 0 ? size - UnitSearchTail - 1 - random(400)
+                                                      : UnitSearchStart + 4096 - random(400);
+            const std::string list = Image(size, listAt, 5 + random(4));
+            for (std::size_t p = listAt; p < std::min(size, listAt + 9 * UnitRecordSize); ++p)
+                bytes[p] = list[p];
+        }
+
+        std::size_t start = 0;
+        const int count = ListByTheRules(bytes, start);
+        TSaveGame image;
+        ASSERT_EQ(image.LoadFromFile(Write("round.sav", bytes)), count > 0) << "round " << round;
+        ASSERT_EQ(image.UnitListCount(), count) << "round " << round;
+        for (int k = 0; k < count; ++k) {
+            const std::size_t p = start + k * UnitRecordSize;
+            const auto byte = [&](std::size_t q) { return q < size ? static_cast<std::uint8_t>(bytes[q]) : 0; };
+            ASSERT_EQ(image.ReadUnit(k).TypeCode, byte(p) + 256 * byte(p + 1)) << "round " << round;
+            ASSERT_EQ(image.ReadUnit(k).TotalStrength, byte(p + UnitField::TotalStrength)) << "round " << round;
+        }
+    }
+}
+
 TEST_F(SaveGameTest, FieldsAndPrestigeAreReadAndWrittenInTheirStoredForm)
 {
     std::string bytes = Image(20000, 12000, 6);
