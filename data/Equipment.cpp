@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <vector>
 
 TEquipTable Equipment;
@@ -33,7 +32,10 @@ std::string_view StorableName(const std::string& name)
 
 }  // namespace
 
-void LoadEquipFile(const std::string& path, TEquipTable& table)
+namespace {
+
+// The count and records of an equipment file, read whole.
+std::vector<TEquipRecord> ReadEquipRecords(const std::string& path)
 {
     File file = File::OpenExisting(path, true);
     std::uint8_t countBytes[2];
@@ -46,18 +48,24 @@ void LoadEquipFile(const std::string& path, TEquipTable& table)
     std::vector<TEquipRecord> records(count);
     file.ReadExact(records.data(), count * EquipRecordSize);
     file.Close();
-    table.UnitCount = static_cast<std::uint16_t>(count);
+    return records;
+}
+
+void StoreRecords(const std::vector<TEquipRecord>& records, TEquipTable& table)
+{
+    table.UnitCount = static_cast<std::uint16_t>(records.size());
     std::copy(records.begin(), records.end(), table.Records.begin());
 }
 
-void LoadNameFile(const std::string& path, TEquipTable& table)
+// Names by the reading rules of the names file. Each name is assigned in
+// place, so that loading again reuses the strings of the last load.
+void StoreNames(const std::string& text, TEquipTable& table)
 {
-    const std::string text = ReadWholeFile(path);
     const std::size_t end = std::min(text.find(CtrlZ), text.size());
     std::size_t pos = 0;
     for (std::size_t k = 0; k < table.UnitCount; ++k) {
         const std::size_t lineEnd = std::min(text.find('\r', pos), end);
-        table.UnitNames[k] = text.substr(pos, std::min(lineEnd - pos, MaxUnitNameLength));
+        table.UnitNames[k].assign(text, pos, std::min(lineEnd - pos, MaxUnitNameLength));
         pos = lineEnd;
         if (pos < end)
             ++pos;
@@ -66,12 +74,26 @@ void LoadNameFile(const std::string& path, TEquipTable& table)
     }
 }
 
+}  // namespace
+
+void LoadEquipFile(const std::string& path, TEquipTable& table)
+{
+    StoreRecords(ReadEquipRecords(path), table);
+}
+
+void LoadNameFile(const std::string& path, TEquipTable& table)
+{
+    StoreNames(ReadWholeFile(path), table);
+}
+
 void LoadEquipment(const std::string& eqpPath, const std::string& txtPath)
 {
-    auto loaded = std::make_unique<TEquipTable>(Equipment);
-    LoadEquipFile(eqpPath, *loaded);
-    LoadNameFile(txtPath, *loaded);
-    Equipment = std::move(*loaded);
+    // Both files are read before the table changes, so that a failure
+    // leaves it as it was.
+    const std::vector<TEquipRecord> records = ReadEquipRecords(eqpPath);
+    const std::string text = ReadWholeFile(txtPath);
+    StoreRecords(records, Equipment);
+    StoreNames(text, Equipment);
 }
 
 void SaveEquipFile(const std::string& path, const TEquipTable& table)
