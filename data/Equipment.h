@@ -71,8 +71,11 @@ void LoadNameFile(const std::string& path, TEquipTable& table);
 // Writes the table back: the count and records over the existing EQP file
 // in place (never created, never shortened: bytes after the last record
 // stay), then the names as a new TXT file of exactly UnitCount CR LF lines,
-// replaced whole so that a failure leaves the old one. A table with no
-// units loaded is refused (FileRefused) and nothing is written.
+// replaced whole so that a failure leaves the old one. Each name is written
+// as it would read back: cut before any CR or Ctrl-Z, at most 28 characters.
+// A table with no units loaded is refused (FileRefused) and nothing is
+// written; SaveEquipment also fails before writing when either file may
+// not be written.
 void SaveEquipment(const std::string& eqpPath, const std::string& txtPath);
 void SaveEquipFile(const std::string& path, const TEquipTable& table);
 void SaveNameFile(const std::string& path, const TEquipTable& table);

@@ -7,7 +7,7 @@
 // Directory]", SaveGameDir), written with CR LF.
 
 constexpr const char* SettingsFileName = "DV2Edit.ini";
-constexpr const char* SaveDirName = "SAVE/";
+constexpr const char* SaveDirName = "SAVE";  // inside GameDir
 
 // The working directory at start-up, without a trailing '/' (the root
 // keeps its own); empty until the first editor window is activated.
@@ -32,8 +32,8 @@ void WriteSettings();
 // Rule A: the directory of a file picked in the unit attribute editor, up
 // to and including its last '/'.
 std::string GameDirOfEquipFile(const std::string& pickedPath);
-// Rule B: the parent of the directory of a picked save game; a file
-// directly in "/" gives "/".
+// Rule B: the parent of the directory of a picked save game, up to and
+// including its '/'; a file directly in "/" gives "/".
 std::string GameDirOfSaveGame(const std::string& pickedPath);
 // GameDir := gameDir; SaveGameDir := gameDir + the entry of gameDir named
 // SAVE in any letter case, or "SAVE/" when there is none.

@@ -1,1 +1,81 @@
 #include "data/UnitCodes.h"
+
+#include "data/Equipment.h"
+
+#include <algorithm>
+#include <bit>
+
+const std::array<std::string_view, CountryCount> CountryNames{
+    "Austria", "Belgium",  "Bulgaria", "Czechoslovakia", "Denmark",        "Finland",
+    "France",  "Germany",  "Greece",   "USA",            "Hungary",        "Turkey",
+    "Italy",   "Netherlands", "Norway", "Poland",        "Portugal",       "Romania",
+    "Spain",   "USSR",     "Sweden",   "Switzerland",    "United Kingdom", "Yugoslavia",
+    "Nationalist", "Republican"};
+
+namespace {
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+}  // namespace
+
+std::optional<std::string_view> UnitClassName(std::uint8_t unitClass)
+{
+    switch (unitClass) {
+    case 1: return "Infantry";
+    case 2: return "Tank";
+    case 3: return "Recon";
+    case 4: return "Anti-Tank";
+    case 6: return "Fortification";
+    case 7: return "Ground Transport";
+    case 8: return "Artillery";
+    case 9: return "Air Defense";
+    case 10: return "Fighter";
+    case 11: return "Tactical Bomber";
+    case 13: return "Air Transport";
+    case 15: return "Destroyer";
+    case 16: return "Battleship";
+    case 17: return "Carrier";
+    case 18: return "Sea Transport";
+    case 19: return "Battle Cruiser";
+    case 20: return "Cruiser";
+    case 21: return "Light Cruiser";
+    default: return std::nullopt;
+    }
+}
+
+std::optional<std::string_view> CountryName(std::uint16_t code)
+{
+    if (code >= Equipment.UnitCount)
+        return std::nullopt;
+    const TEquipRecord& record = Equipment.Records[code];
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::uint8_t bits = record[Field::Countries + i];
+        if (bits == 0)
+            continue;
+        // Country k is bit 30 - k of the four bytes read big-endian.
+        const int k = static_cast<int>(8 * i) + std::countl_zero(bits) - 1;
+        if (!std::has_single_bit(bits) || k < 0 || k >= static_cast<int>(CountryCount))
+            return std::nullopt;
+        return CountryNames[k];
+    }
+    return std::nullopt;
+}
+
+bool SetCountryByName(std::uint16_t code, std::string_view name)
+{
+    if (code >= Equipment.UnitCount)
+        return false;
+    TEquipRecord& record = Equipment.Records[code];
+    std::fill_n(record.begin() + Field::Countries, 4, 0);
+    const auto found = std::ranges::find_if(
+        CountryNames, [&](std::string_view country) { return EqualIgnoringAsciiCase(country, name); });
+    if (found == CountryNames.end())
+        return false;
+    const std::size_t bit = static_cast<std::size_t>(found - CountryNames.begin()) + 1;
+    record[Field::Countries + bit / 8] = static_cast<std::uint8_t>(0x80 >> (bit % 8));
+    return true;
+}
