@@ -21,13 +21,6 @@ struct Image {
     std::vector<TSaveGameUnit> units;
 };
 
-bool operator==(const TSaveGameUnit& a, const TSaveGameUnit& b)
-{
-    return a.TypeCode == b.TypeCode && a.TransportCode == b.TransportCode && a.Experience == b.Experience
-        && a.UnitFuel == b.UnitFuel && a.TotalStrength == b.TotalStrength
-        && a.CurrentStrength == b.CurrentStrength;
-}
-
 bool operator==(const Image& a, const Image& b)
 {
     return a.bytes == b.bytes && a.units == b.units;
