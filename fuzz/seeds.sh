@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Writes the seed corpora in fuzz/corpus/ from the demo game that makedemo
 # writes: fuzz/seeds.sh PATH/TO/makedemo. Run it again when the demo changes.
+# Inputs that once broke a target are kept beside them as found-*.
 set -euo pipefail
 makedemo=$(realpath "$1")
 cd "$(dirname "$0")"
@@ -15,7 +16,7 @@ pair() {
   printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((n & 255)) $((n >> 8 & 255)) $((n >> 16 & 255)) $((n >> 24)))"
   cat "$eqp" "$txt"
 }
-rm -rf corpus && mkdir -p corpus/equipment corpus/settings corpus/savegame
+mkdir -p corpus/equipment corpus/settings corpus/savegame
 pair "$demo/EQUIP97.EQP" "$demo/EQUIP97.TXT" >corpus/equipment/demo
 # The first three units with the demo's trailing bytes, and their names.
 { printf '\x03\x00'; tail -c +3 "$demo/EQUIP97.EQP" | head -c $((3 * 73)); printf '\x1aDEMO\x00\xff'; } >"$demo/three.eqp"
