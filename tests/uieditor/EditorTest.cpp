@@ -48,9 +48,8 @@ TEST_F(EditorLoad, FirstLoadWithoutSettingsAsksForTheGameAndWritesSettings)
         ASSERT_NE(dialog, nullptr);
         offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
         startDir = dialog->directory().absolutePath();
-        dialog->selectFile(QString::fromStdString(game + "EQUIP97.EQP"));
-        static_cast<QDialog*>(dialog)->accept();
     });
+    AnswerFileDialog(QString::fromStdString(game + "EQUIP97.EQP"));
     editor->btnLoad->click();
 
     EXPECT_EQ(offered, "Equip97.eqp");
