@@ -1,1 +1,156 @@
 #include "sgeditor/SaveGame.h"
+
+#include "data/FileError.h"
+#include "data/FileIO.h"
+
+#include <string_view>
+#include <utility>
+
+namespace {
+
+// Bytes at and beyond the loaded length count as zero, so that nothing of an
+// earlier, longer file and nothing outside the buffer is ever looked at.
+std::uint8_t ByteAt(const std::uint8_t* data, std::size_t length, std::size_t pos)
+{
+    return pos < length ? data[pos] : 0;
+}
+
+std::uint16_t WordAt(const std::uint8_t* data, std::size_t length, std::size_t pos)
+{
+    return static_cast<std::uint16_t>(ByteAt(data, length, pos) + 256 * ByteAt(data, length, pos + 1));
+}
+
+// A record starts with a unit code whose low byte is not zero, repeated ten
+// bytes further on.
+bool IsUnitRecord(const std::uint8_t* data, std::size_t length, std::size_t p)
+{
+    const std::uint8_t low = ByteAt(data, length, p + UnitField::TypeCode);
+    return low != 0 && low == ByteAt(data, length, p + UnitField::TypeCodeCopy)
+        && ByteAt(data, length, p + UnitField::TypeCode + 1) == ByteAt(data, length, p + UnitField::TypeCodeCopy + 1);
+}
+
+// The unit list is the lowest run of UnitRunLength records from
+// UnitSearchStart on, continued while records follow, up to
+// MaxSaveGameUnits. Returns the number of units, 0 when there is no list.
+int FindUnitList(const std::uint8_t* data, std::size_t length, std::size_t& start)
+{
+    for (std::size_t i = UnitSearchStart; i + UnitSearchTail < length; ++i) {
+        int run = 0;
+        while (run < UnitRunLength && IsUnitRecord(data, length, i + run * UnitRecordSize))
+            ++run;
+        if (run < UnitRunLength)
+            continue;
+        int count = UnitRunLength;
+        while (count < MaxSaveGameUnits && IsUnitRecord(data, length, i + count * UnitRecordSize))
+            ++count;
+        start = i;
+        return count;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TSaveGame::TSaveGame()
+    : data_(std::make_unique<std::uint8_t[]>(SaveGameCapacity)),
+      spare_(std::make_unique<std::uint8_t[]>(SaveGameCapacity))
+{
+}
+
+bool TSaveGame::LoadFromFile(const std::string& path)
+{
+    File file = File::OpenExisting(path, true);
+    const std::size_t size = file.Size();
+    if (size > SaveGameCapacity)
+        throw FileRefused(path + " is " + std::to_string(size) + " bytes long, more than the "
+                          + std::to_string(SaveGameCapacity) + " bytes a save game can have. Nothing was loaded.");
+    file.ReadExact(spare_.get(), size);
+    file.Close();
+
+    std::size_t start = 0;
+    const int count = FindUnitList(spare_.get(), size, start);
+    if (count == 0)
+        return false;
+    std::swap(data_, spare_);
+    length_ = size;
+    listStart_ = start;
+    unitCount_ = count;
+    return true;
+}
+
+bool TSaveGame::LocateUnits()
+{
+    std::size_t start = 0;
+    const int count = FindUnitList(data_.get(), length_, start);
+    if (count == 0)
+        return false;
+    listStart_ = start;
+    unitCount_ = count;
+    return true;
+}
+
+std::size_t TSaveGame::UnitOffset(int k) const
+{
+    return listStart_ + UnitRecordSize * static_cast<std::size_t>(k);
+}
+
+TSaveGameUnit TSaveGame::ReadUnit(int k) const
+{
+    if (!HoldsUnit(k))
+        return {};
+    const std::uint8_t* data = data_.get();
+    const std::size_t p = UnitOffset(k);
+    TSaveGameUnit unit;
+    unit.TypeCode = WordAt(data, length_, p + UnitField::TypeCode);
+    unit.TransportCode = WordAt(data, length_, p + UnitField::TransportCode);
+    unit.Experience = WordAt(data, length_, p + UnitField::Experience);
+    unit.CurrentStrength = ByteAt(data, length_, p + UnitField::CurrentStrength);
+    unit.UnitFuel = ByteAt(data, length_, p + UnitField::UnitFuel);
+    unit.TotalStrength = ByteAt(data, length_, p + UnitField::TotalStrength);
+    return unit;
+}
+
+void TSaveGame::WriteUnit(int k, const TSaveGameUnit& unit)
+{
+    if (!HoldsUnit(k))
+        return;
+    const std::size_t p = UnitOffset(k);
+    Put16(p + UnitField::TypeCode, unit.TypeCode);
+    Put16(p + UnitField::TypeCodeCopy, unit.TypeCode);
+    Put16(p + UnitField::TransportCode, unit.TransportCode);
+    Put16(p + UnitField::Experience, unit.Experience);
+    Put8(p + UnitField::CurrentStrength, unit.CurrentStrength);
+    Put8(p + UnitField::UnitFuel, unit.UnitFuel);
+    Put8(p + UnitField::TotalStrength, unit.TotalStrength);
+}
+
+std::uint16_t TSaveGame::Prestige() const
+{
+    return WordAt(data_.get(), length_, PrestigeOffset);
+}
+
+void TSaveGame::SetPrestige(std::uint16_t value)
+{
+    Put16(PrestigeOffset, value);
+}
+
+void TSaveGame::SaveToFile(const std::string& path) const
+{
+    if (!IsLoaded())
+        throw FileRefused("No save game is loaded, so there is nothing to save.");
+    ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data_.get()), length_));
+}
+
+// A record that runs past the end of the file keeps its missing bytes out of
+// the file, so they stay zero.
+void TSaveGame::Put8(std::size_t pos, std::uint8_t value)
+{
+    if (pos < length_)
+        data_[pos] = value;
+}
+
+void TSaveGame::Put16(std::size_t pos, std::uint16_t value)
+{
+    Put8(pos, static_cast<std::uint8_t>(value % 256));
+    Put8(pos + 1, static_cast<std::uint8_t>(value / 256));
+}

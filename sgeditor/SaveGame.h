@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,12 +11,24 @@
 // other byte is carried through unchanged.
 
 constexpr std::size_t SaveGameCapacity = 1048576;
-constexpr std::size_t PrestigeOffset = 11660;
+constexpr std::size_t PrestigeOffset = 11660;  // 2 bytes, little-endian
 constexpr std::size_t UnitRecordSize = 65;
-constexpr std::size_t UnitSearchStart = 11648;
-constexpr std::size_t UnitSearchTail = 35;
-constexpr int UnitRunLength = 5;
+constexpr std::size_t UnitSearchStart = 11648;  // the first offset a list may start at
+constexpr std::size_t UnitSearchTail = 35;      // start offsets stay this far before the end
+constexpr int UnitRunLength = 5;                // records in a row that make a list
 constexpr int MaxSaveGameUnits = 255;
+
+// Offsets of the interpreted fields inside a unit record; every other byte
+// is kept. 16-bit values are little-endian.
+namespace UnitField {
+constexpr std::size_t TypeCode = 0;
+constexpr std::size_t TransportCode = 2;
+constexpr std::size_t Experience = 8;
+constexpr std::size_t TypeCodeCopy = 10;  // always equal to TypeCode
+constexpr std::size_t CurrentStrength = 20;
+constexpr std::size_t UnitFuel = 22;
+constexpr std::size_t TotalStrength = 35;
+}  // namespace UnitField
 
 struct TSaveGameUnit {
     std::uint16_t TypeCode = 0;
@@ -26,6 +37,8 @@ struct TSaveGameUnit {
     std::uint8_t UnitFuel = 0;
     std::uint8_t TotalStrength = 0;
     std::uint8_t CurrentStrength = 0;
+
+    bool operator==(const TSaveGameUnit&) const = default;
 };
 
 class TSaveGame {
@@ -40,31 +53,45 @@ public:
     // unit list and its saving are exactly as before.
     bool LoadFromFile(const std::string& path);
 
-    // Finds the unit list of the loaded bytes; false, changing nothing, when
-    // there is none.
+    // Searches the loaded bytes for the unit list again; false, changing
+    // nothing, when there is none.
     bool LocateUnits();
 
+    // Whether a save game with a unit list has been loaded.
     bool IsLoaded() const { return unitCount_ > 0; }
+    // Units in the list, 0 before the first load.
     int UnitListCount() const { return unitCount_; }
+    // The loaded file's size; bytes from here on count as zero and are never saved.
     std::size_t Length() const { return length_; }
     const std::uint8_t* Data() const { return data_.get(); }
 
-    // Unit k of the list, 0 <= k < UnitListCount().
+    // Unit k of the list; an index outside 0 .. UnitListCount() - 1 reads
+    // an all-zero unit.
     TSaveGameUnit ReadUnit(int k) const;
-    // Writes the six fields of unit k, the type code at both of its places.
+    // Writes the six fields of unit k, the type code at both of its places;
+    // an index outside the list is ignored. Bytes at or beyond Length() are
+    // not written.
     void WriteUnit(int k, const TSaveGameUnit& unit);
 
+    // The global prestige.
     std::uint16_t Prestige() const;
+    // Sets the global prestige in the image only.
     void SetPrestige(std::uint16_t value);
 
     // Writes exactly the loaded bytes over the file, replacing it whole so
-    // that a failure leaves the old file as it was.
+    // that a failure leaves the old file as it was. Refused (FileRefused)
+    // before the first load, so that no file is ever emptied.
     void SaveToFile(const std::string& path) const;
 
 private:
+    bool HoldsUnit(int k) const { return k >= 0 && k < unitCount_; }
+    std::size_t UnitOffset(int k) const;
+    void Put16(std::size_t pos, std::uint16_t value);
+    void Put8(std::size_t pos, std::uint8_t value);
+
     std::unique_ptr<std::uint8_t[]> data_;
     std::unique_ptr<std::uint8_t[]> spare_;  // the next load goes here first
     std::size_t length_ = 0;
     int unitCount_ = 0;
-    std::array<std::int32_t, MaxSaveGameUnits + 1> unitOffsets_{};
+    std::size_t listStart_ = 0;  // unit k lies at listStart_ + k * UnitRecordSize
 };

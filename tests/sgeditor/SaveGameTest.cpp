@@ -1,0 +1,245 @@
+#include "sgeditor/SaveGame.h"
+
+#include "data/FileError.h"
+#include "tests/support/TestSupport.h"
+#include "tools/makedemo/DemoSaves.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+// Little-endian, clipped where a file ends inside a record.
+void Put(std::string& bytes, std::size_t at, unsigned value, std::size_t width = 2)
+{
+    for (std::size_t i = at; i < at + width; ++i, value /= 256)
+        if (i < bytes.size())
+            bytes[i] = static_cast<char>(value % 256);
+}
+
+// size bytes of filler in which no offset passes the record test, with count
+// records from at on: codes first, first + 1, ... (multiples of 256 skipped),
+// a total strength of 9 and the other fields 0.
+std::string Image(std::size_t size, std::size_t at = 0, int count = 0, unsigned first = 1)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(1 + i % 9);
+    for (std::size_t p = at; count-- > 0; p += UnitRecordSize, ++first) {
+        first += first % 256 == 0;
+        Put(bytes, p + UnitField::TypeCode, first);
+        Put(bytes, p + UnitField::TypeCodeCopy, first);
+        Put(bytes, p + UnitField::TransportCode, 0);
+        Put(bytes, p + UnitField::Experience, 0);
+        Put(bytes, p + UnitField::CurrentStrength, 0, 1);
+        Put(bytes, p + UnitField::UnitFuel, 0, 1);
+        Put(bytes, p + UnitField::TotalStrength, 9, 1);
+    }
+    return bytes;
+}
+
+class SaveGameTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        WriteBytes(dir / name, bytes);
+        return dir / name;
+    }
+    bool Load(const std::string& bytes) { return game.LoadFromFile(Write("game.sav", bytes)); }
+    std::string Saved()
+    {
+        game.SaveToFile(dir / "saved.sav");
+        return ReadBytes(dir / "saved.sav");
+    }
+
+    TempDir dir;
+    TSaveGame game;
+};
+
+TEST_F(SaveGameTest, ListIsTheLowestRunOfFiveRecordsAndEndsAtTheFirstNonRecord)
+{
+    std::string bytes = Image(20000, 12500, 9, 100);
+    const std::string lower = Image(20000, 11900, 6, 40);
+    bytes.replace(11900, 6 * UnitRecordSize, lower, 11900, 6 * UnitRecordSize);
+    ASSERT_TRUE(Load(bytes));
+    EXPECT_EQ(game.UnitListCount(), 6);
+    EXPECT_EQ(game.ReadUnit(0).TypeCode, 40);
+
+    // Records before the search start are never units.
+    ASSERT_TRUE(Load(Image(20000, UnitSearchStart - 2 * UnitRecordSize, 10)));
+    EXPECT_EQ(game.UnitListCount(), 8);
+    EXPECT_EQ(game.ReadUnit(0).TypeCode, 3);
+
+    // Code 256 fails the record test, as does a copy that differs in its high byte.
+    bytes = Image(20000, 12000, 10);
+    Put(bytes, 12000 + 7 * UnitRecordSize + UnitField::TypeCodeCopy, 8 + 256);
+    ASSERT_TRUE(Load(bytes));
+    EXPECT_EQ(game.UnitListCount(), 7);
+    Put(bytes, 12000 + 6 * UnitRecordSize, 256);
+    Put(bytes, 12000 + 6 * UnitRecordSize + UnitField::TypeCodeCopy, 256);
+    ASSERT_TRUE(Load(bytes));
+    EXPECT_EQ(game.UnitListCount(), 6);
+
+    const std::string bigRun = Image(UnitSearchStart + 300 * UnitRecordSize + 100, UnitSearchStart, 300);
+    ASSERT_TRUE(Load(bigRun));
+    EXPECT_EQ(game.UnitListCount(), MaxSaveGameUnits);
+    EXPECT_EQ(game.ReadUnit(254).TypeCode, 255);
+    // Indices outside the list touch nothing.
+    EXPECT_EQ(game.ReadUnit(255), TSaveGameUnit{});
+    game.WriteUnit(255, {7, 7, 7, 7, 7, 7});
+    game.WriteUnit(-1, {7, 7, 7, 7, 7, 7});
+    EXPECT_EQ(Saved(), bigRun);
+}
+
+TEST_F(SaveGameTest, FilesWithoutFiveRecordsInARowHaveNoList)
+{
+    std::string fourAndFour = Image(20000, 12000, 9);
+    fourAndFour[12000 + 4 * UnitRecordSize] = 0;
+    const std::string cutShort = Image(20000, UnitSearchStart, 5).substr(0, UnitSearchStart + UnitSearchTail);
+    for (const std::string& bytes : {fourAndFour, cutShort, std::string(), Image(10)}) {
+        EXPECT_FALSE(Load(bytes));
+        EXPECT_EQ(game.UnitListCount(), 0);
+    }
+    EXPECT_FALSE(game.LocateUnits());
+}
+
+TEST_F(SaveGameTest, FieldsAndPrestigeAreReadAndWrittenInTheirStoredForm)
+{
+    std::string bytes = Image(20000, 12000, 6);
+    const std::size_t p = 12000 + UnitRecordSize;
+    Put(bytes, p + UnitField::TransportCode, 512);
+    Put(bytes, p + UnitField::Experience, 65535);
+    Put(bytes, p + UnitField::CurrentStrength, 20, 1);
+    Put(bytes, p + UnitField::UnitFuel, 200, 1);
+    bytes.replace(PrestigeOffset, 2, "\x10\x27");
+    const std::string path = Write("GAME.CSV", bytes);
+    ASSERT_TRUE(game.LoadFromFile(path));
+    game.SaveToFile(path);
+    EXPECT_EQ(ReadBytes(path), bytes);
+
+    const TSaveGameUnit read = game.ReadUnit(1);
+    EXPECT_EQ(read, (TSaveGameUnit{2, 512, 65535, 200, 9, 20}));
+    EXPECT_EQ(game.Prestige(), 10000);
+    game.WriteUnit(1, read);
+    EXPECT_EQ(Saved(), bytes);
+
+    game.WriteUnit(1, {300, 0, 65000, 255, 15, 7});
+    game.SetPrestige(55000);
+    for (std::size_t at : {p + UnitField::TypeCode, p + UnitField::TypeCodeCopy})
+        bytes.replace(at, 2, "\x2C\x01");
+    bytes.replace(p + UnitField::TransportCode, 2, 2, '\0');
+    Put(bytes, p + UnitField::Experience, 65000);
+    Put(bytes, p + UnitField::CurrentStrength, 7, 1);
+    Put(bytes, p + UnitField::UnitFuel, 255, 1);
+    bytes[p + UnitField::TotalStrength] = 15;
+    bytes.replace(PrestigeOffset, 2, "\xD8\xD6");
+    EXPECT_EQ(Saved(), bytes);
+}
+
+TEST_F(SaveGameTest, BytesBeyondTheLoadedLengthCountAsZero)
+{
+    // Loaded twice, so that whichever buffer the next load uses holds it.
+    const std::string longer = Image(20000, 12000, 10);
+    ASSERT_TRUE(Load(longer));
+    ASSERT_TRUE(Load(longer));
+    // The sixth record keeps its code and copy, and loses everything after.
+    const std::string shorter = longer.substr(0, 12000 + 5 * UnitRecordSize + UnitField::TypeCodeCopy + 2);
+    ASSERT_TRUE(Load(shorter));
+    EXPECT_EQ(game.UnitListCount(), 6);
+    EXPECT_EQ(game.ReadUnit(5), (TSaveGameUnit{6, 0, 0, 0, 0, 0}));
+    game.WriteUnit(5, {6, 0, 0, 50, 9, 9});
+    EXPECT_EQ(Saved(), shorter);
+
+    // The same at the end of a file that fills the whole image.
+    const std::size_t last = SaveGameCapacity - UnitField::TypeCodeCopy - 2;
+    const std::string full = Image(SaveGameCapacity, last - 5 * UnitRecordSize, 6);
+    ASSERT_TRUE(Load(full));
+    EXPECT_EQ(game.ReadUnit(5), (TSaveGameUnit{6, 0, 0, 0, 0, 0}));
+    game.WriteUnit(5, {6, 0, 0, 50, 9, 9});
+    EXPECT_EQ(Saved(), full);
+}
+
+TEST_F(SaveGameTest, RefusedOrFailedLoadsLeaveThePreviousImage)
+{
+    EXPECT_THROW(game.SaveToFile(Write("keep.sav", "keep")), FileRefused);  // nothing loaded yet
+    EXPECT_EQ(ReadBytes(dir / "keep.sav"), "keep");
+
+    std::string bytes = Image(20000, 12000, 7);
+    ASSERT_TRUE(Load(bytes));
+    ASSERT_TRUE(Load(bytes));  // now both buffers hold it
+    game.SetPrestige(777);
+    Put(bytes, PrestigeOffset, 777);
+
+    const std::string oversize = Write("BIG.SAV", Image(SaveGameCapacity + 1, 12000, 9));
+    try {
+        game.LoadFromFile(oversize);
+        ADD_FAILURE() << "an oversize file loaded";
+    } catch (const FileRefused& e) {
+        EXPECT_NE(std::string(e.what()).find(oversize + " is 1048577 bytes"), std::string::npos) << e.what();
+    }
+    // Four records and the stale bytes of the earlier file would make a list.
+    EXPECT_FALSE(game.LoadFromFile(Write("short.sav", bytes.substr(0, 12000 + 4 * UnitRecordSize + 10))));
+    EXPECT_THROW(game.LoadFromFile(dir / "missing.sav"), FileError);
+
+    const std::string readOnly = Write("ro.sav", Image(20000, 12000, 5));
+    chmod(readOnly.c_str(), 0444);
+    {
+        AsNobody nobody;
+        try {
+            game.LoadFromFile(readOnly);
+            ADD_FAILURE() << "a read-only file loaded";
+        } catch (const FileError& e) {
+            EXPECT_STREQ(e.what(), "File access denied");
+        }
+    }
+    EXPECT_EQ(game.UnitListCount(), 7);
+    EXPECT_EQ(game.Prestige(), 777);
+    EXPECT_EQ(Saved(), bytes);
+}
+
+TEST_F(SaveGameTest, FailedSavesLeaveTheOldFileWhole)
+{
+    ASSERT_TRUE(Load(Image(20000, 12000, 5)));
+    std::filesystem::create_directory(dir / "SAVE");
+    const std::string full = Write("full.sav", "old"), readOnly = Write("ro.sav", "old"),
+                      inLockedDir = Write("SAVE/game.sav", "old");
+    chmod(full.c_str(), 0666);
+    chmod(readOnly.c_str(), 0444);
+    chmod(inLockedDir.c_str(), 0666);
+    chmod((dir / "SAVE").c_str(), 0555);
+
+    const int status = RunWithFileSizeLimit(1000, [&] {
+        try {
+            game.SaveToFile(full);
+        } catch (const FileError& e) {
+            return e.code() == ErrorCode::DiskFull ? 0 : 2;
+        }
+        return 1;
+    });
+    EXPECT_EQ(status, 0);
+    for (const std::string& path : {readOnly, inLockedDir}) {
+        AsNobody nobody;
+        EXPECT_THROW(game.SaveToFile(path), FileError) << path;
+    }
+    for (const std::string& path : {full, readOnly, inLockedDir})
+        EXPECT_EQ(ReadBytes(path), "old") << path;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4) << "a temporary file is left";
+}
+
+TEST_F(SaveGameTest, DemoSaveGamesHoldTheirLists)
+{
+    ASSERT_TRUE(game.LoadFromFile(DemoDir() + "SAVE/" + DemoSaves::CampaignFile));
+    EXPECT_EQ(game.UnitListCount(), DemoSaves::CampaignUnitCount);
+    EXPECT_EQ(game.Prestige(), DemoSaves::CampaignPrestige);
+    for (int k = 0; k < static_cast<int>(std::size(DemoSaves::CampaignSpecialUnits)); ++k)
+        EXPECT_EQ(game.ReadUnit(k), DemoSaves::CampaignSpecialUnits[k]) << "unit " << k;
+
+    ASSERT_TRUE(game.LoadFromFile(DemoDir() + "SAVE/" + DemoSaves::ScenarioFile));
+    EXPECT_EQ(game.UnitListCount(), DemoSaves::ScenarioUnitCount);
+    EXPECT_EQ(game.Prestige(), DemoSaves::ScenarioPrestige);
+    EXPECT_FALSE(game.LoadFromFile(DemoDir() + "SAVE/" + DemoSaves::NoListFile));
+}
+
+}  // namespace
