@@ -154,3 +154,29 @@ TEST_F(SearchDialog, NeitherEscapeNorEnterClosesTheDialog)
     search->btnCancel->click();
     EXPECT_FALSE(search->isVisible());
 }
+
+namespace {
+
+// The named controls in the order Tab visits them, starting at first.
+QStringList TabOrder(QWidget* first, int count)
+{
+    QStringList names;
+    for (QWidget* w = first; names.size() < count; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !w->objectName().isEmpty()
+            && !w->objectName().startsWith("qt_"))
+            names << w->objectName();
+    return names;
+}
+
+}  // namespace
+
+TEST_F(SearchDialog, TabOrderFollowsTheDesign)
+{
+    Load();
+    EXPECT_EQ(TabOrder(search->rbUnitCode, 7),
+              QStringList({"rbUnitCode", "rbUnitName", "btnFind", "btnCancel", "edtSearch",
+                           "cbSearch", "btnOK"}));
+    EXPECT_EQ(TabOrder(editor->edtUnitName, 8),
+              QStringList({"edtUnitName", "seUnitCode", "edtHexCode", "edtUnitType", "cbCountry",
+                           "seMonth", "seYear", "seCost"}));
+}
