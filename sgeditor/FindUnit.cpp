@@ -1,0 +1,120 @@
+#include "sgeditor/FindUnit.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "data/Equipment.h"
+#include "data/UnitCodes.h"
+#include "sgeditor/SGEditor.h"
+#include "widgets/Cp1252.h"
+#include "widgets/SpinField.h"
+
+TfrmFindUnit* frmFindUnit = nullptr;
+
+namespace {
+
+// The titles sit in an ordinary row, indented over their columns.
+const QString NameTitle = QString(38, QLatin1Char(' ')) + QStringLiteral("Unit Name");
+const QString CountryTitle = QString(17, QLatin1Char(' ')) + QStringLiteral("Country");
+
+constexpr int NameColumnWidth = 315;
+constexpr int CountryColumnWidth = 130;
+
+void SetRow(QTableWidget* grid, int row, const QString& name, const QString& country)
+{
+    grid->setItem(row, 0, new QTableWidgetItem(name));
+    grid->setItem(row, 1, new QTableWidgetItem(country));
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setGeometry(geometry);
+    return button;
+}
+
+}  // namespace
+
+TfrmFindUnit::TfrmFindUnit(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmFindUnit"));
+    setWindowTitle(QStringLiteral("Unit Selection"));
+    // 478 x 332 outside, less the frame and title bar.
+    setFixedSize(470, 305);
+
+    sgUnit = new QTableWidget(1, 2, this);
+    sgUnit->setObjectName(QStringLiteral("sgUnit"));
+    sgUnit->setGeometry(0, 0, width(), 253);
+    sgUnit->horizontalHeader()->hide();
+    sgUnit->verticalHeader()->hide();
+    sgUnit->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sgUnit->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sgUnit->setSelectionMode(QAbstractItemView::SingleSelection);
+    sgUnit->setWordWrap(false);
+
+    btnSelect = MakeButton(this, QStringLiteral("btnSelect"), QStringLiteral("&Select Unit"),
+                           QRect(80, 264, 75, 25));
+    btnExit = MakeButton(this, QStringLiteral("btnExit"), QStringLiteral("&Cancel"),
+                         QRect(296, 264, 75, 25));
+
+    connect(btnSelect, &QPushButton::clicked, this, &TfrmFindUnit::btnSelectClick);
+    connect(btnExit, &QPushButton::clicked, this, &TfrmFindUnit::btnExitClick);
+}
+
+void TfrmFindUnit::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TfrmFindUnit::keyPressEvent(QKeyEvent* event)
+{
+    // A selection is made, or the dialog left, only through its buttons.
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmFindUnit::FormActivate()
+{
+    FillUnitList();
+}
+
+void TfrmFindUnit::FillUnitList()
+{
+    sgUnit->setColumnWidth(0, NameColumnWidth);
+    sgUnit->setColumnWidth(1, CountryColumnWidth);
+    sgUnit->setRowCount(1);
+    SetRow(sgUnit, 0, NameTitle, CountryTitle);
+    sgUnit->setCurrentCell(0, 0);
+    sgUnit->scrollToTop();
+    if (Equipment.UnitCount <= 1)
+        return;
+    sgUnit->setRowCount(Equipment.UnitCount);
+    for (int code = 1; code < Equipment.UnitCount; ++code) {
+        const auto code16 = static_cast<std::uint16_t>(code);
+        const auto country = CountryName(code16);
+        SetRow(sgUnit, code, FromCp1252(Equipment.UnitNames[code16]),
+               country ? QString::fromLatin1(country->data(), country->size()) : QString());
+    }
+}
+
+void TfrmFindUnit::btnSelectClick()
+{
+    const int row = std::max(sgUnit->currentRow(), 0);
+    if (SelectionTarget == QStringLiteral("Unit"))
+        frmDV2SGEdit->seUnitCode->setValue(row);
+    else
+        frmDV2SGEdit->seTransportCode->setValue(row);
+    accept();
+}
+
+void TfrmFindUnit::btnExitClick()
+{
+    reject();
+}

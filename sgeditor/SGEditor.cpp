@@ -1,0 +1,458 @@
+#include "sgeditor/SGEditor.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "data/Equipment.h"
+#include "data/Settings.h"
+#include "data/UnitCodes.h"
+#include "sgeditor/FindUnit.h"
+#include "widgets/Cp1252.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SpinField.h"
+
+TfrmDV2SGEdit* frmDV2SGEdit = nullptr;
+
+namespace {
+
+const QString UnitChangedText = QStringLiteral("Unit Information has been changed");
+const QString StoreQuestion =
+    QStringLiteral("You have made changes to this unit.\rDo you wish to update this changes?");
+
+// The highest unit code before an equipment table is loaded.
+constexpr int DefaultHighestCode = 585;
+
+QPushButton* MakeButton(const QString& name, const QString& caption)
+{
+    auto* button = new QPushButton(caption);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+SpinField* MakeSpin(const QString& name, int minimum, int maximum, int characters)
+{
+    auto* spin = new SpinField;
+    spin->setObjectName(name);
+    spin->setRange(minimum, maximum);
+    spin->setMaxLength(characters);
+    return spin;
+}
+
+QLineEdit* MakeReadOnly(const QString& name)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+QGroupBox* MakeGroup(const QString& name, const QString& title)
+{
+    auto* group = new QGroupBox(title);
+    group->setObjectName(name);
+    return group;
+}
+
+// A caption above its field, in the field's column of the grid.
+void AddLabelled(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field,
+                 int columnSpan = 1)
+{
+    auto* label = new QLabel(caption);
+    label->setBuddy(field);
+    grid->addWidget(label, row, column, 1, columnSpan);
+    grid->addWidget(field, row + 1, column, 1, columnSpan);
+}
+
+// Name, country and hex code of a unit code, or empty boxes for no unit
+// (transport 0) and for a code the loaded equipment table does not hold.
+void ShowUnitType(int code, QLineEdit* name, QLineEdit* country, QLineEdit* hexCode)
+{
+    if (code <= 0 || code >= Equipment.UnitCount) {
+        name->clear();
+        country->clear();
+        hexCode->clear();
+        return;
+    }
+    const auto code16 = static_cast<std::uint16_t>(code);
+    name->setText(FromCp1252(Equipment.UnitNames[code16]));
+    const auto countryName = CountryName(code16);
+    country->setText(countryName ? QString::fromLatin1(countryName->data(), countryName->size())
+                                 : QString());
+    hexCode->setText(QString::fromStdString(HexCode(code16)));
+}
+
+// The save game the user picks, as a local path; empty when cancelled.
+// An empty directory leaves the dialog in the working directory.
+std::string ChooseSaveGame(QWidget* parent, const std::string& directory)
+{
+    QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("dlgLoad"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Campaign (*.csv)"),
+                           QStringLiteral("Scenarion Save Game (*.sav)")});
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (!directory.empty())
+        dialog.setDirectory(QFile::decodeName(directory.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+}
+
+// The loaded file as the status names it: relative to the save game
+// directory when it lies there, otherwise the whole path.
+QString ShownFileName(const std::string& path)
+{
+    const bool inSaveGameDir = !SaveGameDir.empty() && path.starts_with(SaveGameDir);
+    return QFile::decodeName(inSaveGameDir ? path.substr(SaveGameDir.size()).c_str()
+                                           : path.c_str());
+}
+
+}  // namespace
+
+TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("frmDV2SGEdit"));
+    setWindowTitle(QStringLiteral("Duvari 2 Save Game Editor"));
+
+    gbFileOption = MakeGroup(QStringLiteral("gbFileOption"), QStringLiteral("System Options"));
+    btnLoad = MakeButton(QStringLiteral("btnLoad"), QStringLiteral("&Load File"));
+    btnSave = MakeButton(QStringLiteral("btnSave"), QStringLiteral("Sa&ve File"));
+    btnExit = MakeButton(QStringLiteral("btnExit"), QStringLiteral("&Return to Main Menu"));
+    auto* fileRow = new QHBoxLayout(gbFileOption);
+    fileRow->addWidget(btnLoad);
+    fileRow->addWidget(btnSave);
+    fileRow->addStretch();
+    fileRow->addWidget(btnExit);
+
+    GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Editor Options"));
+    btnPrev = MakeButton(QStringLiteral("btnPrev"), QStringLiteral("&Previous"));
+    btnNext = MakeButton(QStringLiteral("btnNext"), QStringLiteral("&Next"));
+    btnUpdate = MakeButton(QStringLiteral("btnUpdate"), QStringLiteral("&Update"));
+    auto* editorRow = new QHBoxLayout(GroupBox1);
+    editorRow->addWidget(btnPrev);
+    editorRow->addWidget(btnNext);
+    editorRow->addWidget(btnUpdate);
+    editorRow->addStretch();
+
+    edtUnitNo = MakeReadOnly(QStringLiteral("edtUnitNo"));
+    edtTotalUnit = MakeReadOnly(QStringLiteral("edtTotalUnit"));
+    sePrestige = MakeSpin(QStringLiteral("sePrestige"), 0, 55000, 5);
+
+    GroupBox4 = MakeGroup(QStringLiteral("GroupBox4"), QStringLiteral("Unit"));
+    seUnitCode = MakeSpin(QStringLiteral("seUnitCode"), 1, DefaultHighestCode, 3);
+    btnFindUnit = MakeButton(QStringLiteral("btnFindUnit"), QStringLiteral("&Find Unit"));
+    edtUnitName = MakeReadOnly(QStringLiteral("edtUnitName"));
+    edtUnitCountry = MakeReadOnly(QStringLiteral("edtUnitCountry"));
+    edtHexCode = MakeReadOnly(QStringLiteral("edtHexCode"));
+    seExperience = MakeSpin(QStringLiteral("seExperience"), 0, 65000, 5);
+    seFuel1 = MakeSpin(QStringLiteral("seFuel1"), 0, 255, 3);
+    seTotalStr = MakeSpin(QStringLiteral("seTotalStr"), 0, 15, 2);
+    seCurrentStr = MakeSpin(QStringLiteral("seCurrentStr"), 0, 15, 2);
+    auto* unitGrid = new QGridLayout(GroupBox4);
+    AddLabelled(unitGrid, 0, 0, QStringLiteral("Unit Code"), seUnitCode);
+    unitGrid->addWidget(btnFindUnit, 1, 1);
+    AddLabelled(unitGrid, 2, 0, QStringLiteral("Unit Name"), edtUnitName, 2);
+    AddLabelled(unitGrid, 2, 2, QStringLiteral("Country"), edtUnitCountry);
+    AddLabelled(unitGrid, 2, 3, QStringLiteral("Hex Code"), edtHexCode);
+    AddLabelled(unitGrid, 4, 0, QStringLiteral("Experience"), seExperience);
+    AddLabelled(unitGrid, 4, 1, QStringLiteral("Fuel"), seFuel1);
+    AddLabelled(unitGrid, 4, 2, QStringLiteral("Total Strength"), seTotalStr);
+    AddLabelled(unitGrid, 4, 3, QStringLiteral("Current Strength"), seCurrentStr);
+    unitGrid->setColumnStretch(0, 2);
+    unitGrid->setColumnStretch(1, 1);
+    unitGrid->setColumnStretch(2, 2);
+    unitGrid->setColumnStretch(3, 1);
+
+    GroupBox3 = MakeGroup(QStringLiteral("GroupBox3"), QStringLiteral("Transport"));
+    seTransportCode = MakeSpin(QStringLiteral("seTransportCode"), 0, DefaultHighestCode, 3);
+    btnFindTransport =
+        MakeButton(QStringLiteral("btnFindTransport"), QStringLiteral("Find &Transport"));
+    edtTransportName = MakeReadOnly(QStringLiteral("edtTransportName"));
+    edtTransportCountry = MakeReadOnly(QStringLiteral("edtTransportCountry"));
+    edtTransportHexCode = MakeReadOnly(QStringLiteral("edtTransportHexCode"));
+    auto* transportGrid = new QGridLayout(GroupBox3);
+    AddLabelled(transportGrid, 0, 0, QStringLiteral("Transport Code"), seTransportCode);
+    transportGrid->addWidget(btnFindTransport, 1, 1);
+    AddLabelled(transportGrid, 2, 0, QStringLiteral("Transport Name"), edtTransportName, 2);
+    AddLabelled(transportGrid, 2, 2, QStringLiteral("Country"), edtTransportCountry);
+    AddLabelled(transportGrid, 2, 3, QStringLiteral("Hex Code"), edtTransportHexCode);
+    transportGrid->setColumnStretch(0, 2);
+    transportGrid->setColumnStretch(1, 1);
+    transportGrid->setColumnStretch(2, 2);
+    transportGrid->setColumnStretch(3, 1);
+
+    sbStatus = new QStatusBar;
+    sbStatus->setObjectName(QStringLiteral("sbStatus"));
+    sbStatus->setSizeGripEnabled(false);
+    statusPanel_ = new QLabel;
+    sbStatus->addWidget(statusPanel_, 1);
+
+    GroupBox2 = MakeGroup(QStringLiteral("GroupBox2"), QStringLiteral("Unit Information"));
+    auto* topRow = new QGridLayout;
+    AddLabelled(topRow, 0, 0, QStringLiteral("Unit No"), edtUnitNo);
+    AddLabelled(topRow, 0, 1, QStringLiteral("Total No. Units"), edtTotalUnit);
+    AddLabelled(topRow, 0, 2, QStringLiteral("Global Prestige"), sePrestige);
+    auto* unitInformation = new QVBoxLayout(GroupBox2);
+    unitInformation->addLayout(topRow);
+    unitInformation->addWidget(GroupBox4);
+    unitInformation->addWidget(GroupBox3);
+    unitInformation->addStretch();
+    unitInformation->addWidget(sbStatus);
+
+    auto* window = new QVBoxLayout(this);
+    buildMenus();
+    window->addWidget(gbFileOption);
+    window->addWidget(GroupBox1);
+    window->addWidget(GroupBox2, 1);
+
+    GroupBox1->setEnabled(false);
+    GroupBox2->setEnabled(false);
+
+    connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnLoadClick);
+    connect(btnSave, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnSaveClick);
+    connect(btnExit, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnExitClick);
+    connect(btnPrev, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnPrevClick);
+    connect(btnNext, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnNextClick);
+    connect(btnUpdate, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnUpdateClick);
+    connect(btnFindUnit, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnFindUnitClick);
+    connect(btnFindTransport, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnFindTransportClick);
+    connect(sePrestige, &SpinField::valueChanged, this, &TfrmDV2SGEdit::sePrestigeChange);
+    connect(seUnitCode, &SpinField::valueChanged, this,
+            [this] { seTransportCodeChange(seUnitCode); });
+    connect(seTransportCode, &SpinField::valueChanged, this,
+            [this] { seTransportCodeChange(seTransportCode); });
+    for (SpinField* field : {seExperience, seFuel1, seCurrentStr})
+        connect(field, &SpinField::valueChanged, this, &TfrmDV2SGEdit::seExperienceChange);
+    connect(seTotalStr, &SpinField::valueChanged, this, &TfrmDV2SGEdit::seTotalStrChange);
+
+    // 439 x 499 outside, less the frame and title bar.
+    resize(431, 472);
+}
+
+void TfrmDV2SGEdit::buildMenus()
+{
+    auto* menuBar = new QMenuBar;
+    QMenu* systemMenu = menuBar->addMenu(QStringLiteral("S&ystem Options"));
+    systemMenu->addAction(QStringLiteral("&Load File"), this, &TfrmDV2SGEdit::btnLoadClick);
+    systemMenu->addAction(QStringLiteral("Sa&ve File"), this, &TfrmDV2SGEdit::btnSaveClick);
+    systemMenu->addSeparator();
+    systemMenu->addAction(QStringLiteral("Return to &Main Menu"), this,
+                          &TfrmDV2SGEdit::btnExitClick);
+    QMenu* editorMenu = menuBar->addMenu(QStringLiteral("Editor Options"));
+    editorMenu->addAction(QStringLiteral("&Previous"), this, &TfrmDV2SGEdit::btnPrevClick);
+    editorMenu->addAction(QStringLiteral("&Next"), this, &TfrmDV2SGEdit::btnNextClick);
+    editorMenu->addAction(QStringLiteral("&Update"), this, &TfrmDV2SGEdit::btnUpdateClick);
+    layout()->setMenuBar(menuBar);
+}
+
+void TfrmDV2SGEdit::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TfrmDV2SGEdit::keyPressEvent(QKeyEvent* event)
+{
+    // The window is left only through "Return to Main Menu".
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmDV2SGEdit::setStatus(const QString& text)
+{
+    statusPanel_->setText(text);
+}
+
+void TfrmDV2SGEdit::FormActivate()
+{
+    CaptureSettingsDir();
+}
+
+void TfrmDV2SGEdit::btnLoadClick()
+{
+    RunCommand(this, [this] {
+        std::string path;
+        if (SettingsExist()) {
+            ReadSettings();
+            LoadEquipment(EquipFilePath(), NameFilePath());
+            path = ChooseSaveGame(this, SaveGameDir);
+            if (path.empty())
+                return;
+        } else {
+            path = ChooseSaveGame(this, {});
+            if (path.empty())
+                return;
+            SetGameDir(GameDirOfSaveGame(path));
+            WriteSettings();
+            LoadEquipment(EquipFilePath(), NameFilePath());
+        }
+        // A refused file leaves the image, and so everything shown, as it was.
+        if (!image_.LoadFromFile(path)) {
+            ShowWarningBox(this, QStringLiteral("%1 holds no unit list, so it cannot be edited.")
+                                     .arg(QFile::decodeName(path.c_str())));
+            return;
+        }
+        seUnitCode->setMaximum(Equipment.UnitCount - 1);
+        seTransportCode->setMaximum(Equipment.UnitCount - 1);
+        currentUnit_ = 0;
+        ShowSaveUnit(currentUnit_);
+        targetFile_ = path;
+        GroupBox1->setEnabled(true);
+        GroupBox2->setEnabled(true);
+        setStatus(ShownFileName(path) + QStringLiteral(" save game data loaded"));
+    });
+}
+
+void TfrmDV2SGEdit::btnSaveClick()
+{
+    if (!loaded()) {
+        ShowWarningBox(this, QStringLiteral("No save game has been loaded, so there is nothing to save."));
+        return;
+    }
+    RunCommand(this, [this] {
+        image_.SaveToFile(targetFile_);
+        setStatus(QStringLiteral("Save Game Data Saved"));
+    });
+}
+
+void TfrmDV2SGEdit::btnExitClick()
+{
+    done(QDialog::Accepted);
+}
+
+void TfrmDV2SGEdit::askToStoreChanges()
+{
+    if (changed_ && AskYesNo(this, StoreQuestion))
+        StoreSaveUnit(currentUnit_);
+}
+
+void TfrmDV2SGEdit::btnPrevClick()
+{
+    if (!loaded())
+        return;
+    askToStoreChanges();
+    currentUnit_ = currentUnit_ == 0 ? image_.UnitListCount() - 1 : currentUnit_ - 1;
+    ShowSaveUnit(currentUnit_);
+    setStatus({});
+}
+
+void TfrmDV2SGEdit::btnNextClick()
+{
+    if (!loaded())
+        return;
+    askToStoreChanges();
+    currentUnit_ = currentUnit_ == image_.UnitListCount() - 1 ? 0 : currentUnit_ + 1;
+    ShowSaveUnit(currentUnit_);
+    setStatus({});
+}
+
+void TfrmDV2SGEdit::btnUpdateClick()
+{
+    if (loaded())
+        StoreSaveUnit(currentUnit_);
+}
+
+void TfrmDV2SGEdit::btnFindUnitClick()
+{
+    frmFindUnit->SelectionTarget = QStringLiteral("Unit");
+    frmFindUnit->exec();
+}
+
+void TfrmDV2SGEdit::btnFindTransportClick()
+{
+    frmFindUnit->SelectionTarget = QStringLiteral("Transport");
+    frmFindUnit->exec();
+}
+
+void TfrmDV2SGEdit::sePrestigeChange()
+{
+    image_.SetPrestige(static_cast<std::uint16_t>(sePrestige->value()));
+    changed_ = true;
+    setStatus(UnitChangedText);
+}
+
+void TfrmDV2SGEdit::seTransportCodeChange(SpinField* codeField)
+{
+    changed_ = true;
+    setStatus(UnitChangedText);
+    if (codeField == seUnitCode)
+        ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);
+    else
+        ShowUnitType(seTransportCode->value(), edtTransportName, edtTransportCountry,
+                     edtTransportHexCode);
+}
+
+void TfrmDV2SGEdit::seExperienceChange()
+{
+    changed_ = true;
+    setStatus(UnitChangedText);
+}
+
+void TfrmDV2SGEdit::seTotalStrChange()
+{
+    changed_ = true;
+    setStatus(UnitChangedText);
+    const int total = seTotalStr->value();
+    seCurrentStr->setMaximum(total);
+    // With a total of 0 the current strength has no limits, so bring it down here.
+    if (seCurrentStr->value() > total)
+        seCurrentStr->setValue(total);
+}
+
+void TfrmDV2SGEdit::ShowSaveUnit(int k)
+{
+    edtTotalUnit->setText(QString::number(image_.UnitListCount()));
+    edtUnitNo->setText(QString::number(k + 1));
+    const TSaveGameUnit unit = image_.ReadUnit(k);
+
+    // The boxes describe the code the field holds, which is what an update stores.
+    seUnitCode->setValue(unit.TypeCode);
+    ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);
+    seTransportCode->setValue(unit.TransportCode);
+    ShowUnitType(seTransportCode->value(), edtTransportName, edtTransportCountry,
+                 edtTransportHexCode);
+
+    seExperience->setValue(unit.Experience);
+    seFuel1->setValue(unit.UnitFuel);
+    seTotalStr->setValue(unit.TotalStrength);
+    seCurrentStr->setMaximum(seTotalStr->value());
+    seCurrentStr->setValue(unit.CurrentStrength);
+
+    // The image holds the shown prestige, also when a stored value above the
+    // limit shows as the limit the field already held.
+    sePrestige->setValue(image_.Prestige());
+    image_.SetPrestige(static_cast<std::uint16_t>(sePrestige->value()));
+    changed_ = false;
+}
+
+void TfrmDV2SGEdit::StoreSaveUnit(int k)
+{
+    TSaveGameUnit unit;
+    unit.TypeCode = static_cast<std::uint16_t>(seUnitCode->value());
+    unit.TransportCode = static_cast<std::uint16_t>(seTransportCode->value());
+    unit.Experience = static_cast<std::uint16_t>(seExperience->value());
+    unit.TotalStrength = static_cast<std::uint8_t>(seTotalStr->value());
+    unit.UnitFuel = static_cast<std::uint8_t>(seFuel1->value());
+    // Unlimited while the total strength is 0; a byte still holds only 0 to 255.
+    unit.CurrentStrength = static_cast<std::uint8_t>(std::clamp(seCurrentStr->value(), 0, 255));
+    image_.WriteUnit(k, unit);
+    setStatus(QStringLiteral("Unit Information Updated"));
+    changed_ = false;
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "sgeditor/SaveGame.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class SpinField;
+
+// The save game editor: loads a campaign or scenario save game, shows the
+// player's units one at a time, lets the user change the global prestige
+// and the shown unit, and writes the file back in place.
+class TfrmDV2SGEdit : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmDV2SGEdit(QWidget* parent = nullptr);
+
+    QGroupBox* gbFileOption;
+    QPushButton* btnLoad;
+    QPushButton* btnSave;
+    QPushButton* btnExit;
+
+    QGroupBox* GroupBox1;
+    QPushButton* btnPrev;
+    QPushButton* btnNext;
+    QPushButton* btnUpdate;
+
+    QGroupBox* GroupBox2;
+    QLineEdit* edtUnitNo;
+    QLineEdit* edtTotalUnit;
+    SpinField* sePrestige;
+
+    QGroupBox* GroupBox4;
+    SpinField* seUnitCode;
+    QPushButton* btnFindUnit;
+    QLineEdit* edtUnitName;
+    QLineEdit* edtUnitCountry;
+    QLineEdit* edtHexCode;
+    SpinField* seExperience;
+    SpinField* seFuel1;
+    SpinField* seTotalStr;
+    SpinField* seCurrentStr;
+
+    QGroupBox* GroupBox3;
+    SpinField* seTransportCode;
+    QPushButton* btnFindTransport;
+    QLineEdit* edtTransportName;
+    QLineEdit* edtTransportCountry;
+    QLineEdit* edtTransportHexCode;
+
+    QStatusBar* sbStatus;
+
+public slots:
+    // Fixes SettingsDir before any dialog can change the working directory.
+    void FormActivate();
+
+    // Reads or creates the settings, reloads the equipment table, lets the
+    // user pick a save game and shows its first unit. A file without a unit
+    // list, or too large, is refused and everything stays as it was.
+    void btnLoadClick();
+    // Writes the image over the loaded file; unstored unit edits are not in it.
+    void btnSaveClick();
+    void btnExitClick();
+    // Step to the previous or next unit (wrapping), asking first whether to
+    // store the shown unit's edits. Nothing happens before a load.
+    void btnPrevClick();
+    void btnNextClick();
+    // Stores the shown unit into the image.
+    void btnUpdateClick();
+    // Let the user pick the shown unit's type or transport from the list.
+    void btnFindUnitClick();
+    void btnFindTransportClick();
+
+    // Change handlers: they run whenever a shown value changes, by the user
+    // or by the program, and mark the unit as changed.
+    void sePrestigeChange();
+    void seTransportCodeChange(SpinField* codeField);
+    void seExperienceChange();
+    void seTotalStrChange();
+
+    // Fills the controls from unit k of the image; the change flag ends clear.
+    void ShowSaveUnit(int k);
+    // Writes all six unit values of the controls into unit k of the image.
+    void StoreSaveUnit(int k);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildMenus();
+    void setStatus(const QString& text);
+    void askToStoreChanges();
+    bool loaded() const { return !targetFile_.empty(); }
+
+    QLabel* statusPanel_;
+    TSaveGame image_;
+    int currentUnit_ = 0;
+    bool changed_ = false;
+    std::string targetFile_;  // the file of the last successful load
+};
+
+extern TfrmDV2SGEdit* frmDV2SGEdit;
