@@ -2,7 +2,9 @@
 
 #include "tests/support/TestSupport.h"
 
+#include <csignal>
 #include <filesystem>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -63,4 +65,19 @@ std::string FaultText(long sizeLimit, const std::string& text, const std::functi
         return seen == text ? 0 : seen == "no error" ? 1 : 2;
     });
     return status == 0 ? text : status == 1 ? "no error" : "other error";
+}
+
+FileSizeLimit::FileSizeLimit(long limit)
+{
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit lowered{static_cast<rlim_t>(limit), old_.rlim_max};
+    if (setrlimit(RLIMIT_FSIZE, &lowered) != 0)
+        throw std::runtime_error("cannot lower the file size limit");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/resource.h>
 
 // Everything under a directory: each file's bytes and each directory (its
 // path with a final '/' and no bytes), by path below dir.
@@ -23,3 +24,18 @@ std::string ErrorText(const std::function<void()>& fn);
 // whether it is text when run in a child whose writes fail beyond
 // sizeLimit bytes ("no error" or "other error" otherwise).
 std::string FaultText(long sizeLimit, const std::string& text, const std::function<void()>& fn);
+
+// While it lives, this process's writes fail beyond limit bytes of file
+// size, as on a full disk (EFBIG). For window tests, whose modal boxes
+// cannot run in a forked child.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long limit);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
