@@ -88,6 +88,7 @@ void CheckLoaded(TSaveGame& game, std::string_view input, const std::string& pat
     FUZZ_CHECK(std::memcmp(game.Data(), input.data(), input.size()) == 0);
     const std::vector<std::size_t> offsets = ExpectedUnitOffsets(input);
     FUZZ_CHECK(game.UnitListCount() == static_cast<int>(offsets.size()));
+    FUZZ_CHECK(game.LocateUnits() && game.UnitListCount() == static_cast<int>(offsets.size()));
     for (std::size_t k = 0; k < offsets.size(); ++k)
         FUZZ_CHECK(game.ReadUnit(static_cast<int>(k)) == UnitAt(input, offsets[k]));
 
@@ -140,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     FUZZ_CHECK(ImageOf(game) == previous);
+    FUZZ_CHECK(game.LocateUnits() && ImageOf(game) == previous);
     FUZZ_CHECK(ExpectedUnitOffsets(input).empty() || size > SaveGameCapacity);
     game.SaveToFile(path);
     FUZZ_CHECK(ReadWholeFile(path) == previous.bytes);
