@@ -67,6 +67,9 @@ protected:
                 modal->close();
                 return;
             }
+            // selectFile leaves the name box alone while it has the focus.
+            if (QWidget* focused = dialog->focusWidget())
+                focused->clearFocus();
             dialog->selectFile(QString::fromStdString(path));
             AnswerMessageBox(QMessageBox::Ok, seen);
             static_cast<QDialog*>(dialog)->accept();
