@@ -134,6 +134,13 @@ TEST_F(EquipmentFaultsTest, DamagedFilesAreRefusedAndLeaveTheTable)
         EXPECT_EQ(ChangedPaths(before, ContentsOf(dir.path())), "");
         EXPECT_TRUE(SameTable(Equipment, *table));
     }
+    // Either file replaced by a directory.
+    fs::create_directory(dir / "DIR");
+    const auto table = std::make_unique<TEquipTable>(Equipment);
+    EXPECT_EQ(ErrorText([&] { LoadEquipment(dir / "DIR", txt); }), "File access denied");
+    EXPECT_EQ(ErrorText([&] { LoadEquipment(eqp, dir / "DIR"); }), "File access denied");
+    EXPECT_TRUE(SameTable(Equipment, *table));
+
     ExpectNextSaveWorks();
     LoadEquipment(eqp, txt);  // and the good pair still loads
     EXPECT_EQ(Equipment.UnitCount, 586);
