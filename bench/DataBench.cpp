@@ -33,9 +33,9 @@ void BM_FloorReadEquipPair(benchmark::State& state)
 }
 BENCHMARK(BM_FloorReadEquipPair);
 
-// The names file is replaced through a temporary file that is synced before
-// the rename; the floor writes it whole (emptied, then written) and syncs it
-// too. The records are written in place, unsynced, by both.
+// Both files are replaced through temporary files that are synced before
+// the renames; the floor writes each whole (emptied, then written) and
+// syncs it too.
 void BM_EquipSave(benchmark::State& state)
 {
     Inputs();
@@ -51,7 +51,7 @@ void BM_FloorWriteEquipPair(benchmark::State& state)
     const std::string eqp = ReadWholeFile(EquipPath());
     const std::string txt = ReadWholeFile(NamePath());
     for (auto _ : state) {
-        RawWrite(EquipPath(), eqp, false, false);
+        RawWrite(EquipPath(), eqp, true, true);
         RawWrite(NamePath(), txt, true, true);
     }
 }
