@@ -70,11 +70,14 @@ TfrmSplash::TfrmSplash(QWidget* parent)
 void TfrmSplash::btnUEditClick()
 {
     frmDV2Edit->exec();
+    // The editors have no parent window to hand the keyboard back to.
+    activateWindow();
 }
 
 void TfrmSplash::btnSGEditClick()
 {
     frmDV2SGEdit->exec();
+    activateWindow();
 }
 
 void TfrmSplash::btnExitClick()

@@ -21,23 +21,6 @@ bash scripts/deps.sh $(grep -v '^#' scripts/packages.txt)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)" --target dv2edit makedemo
 
-run=build/run
-mkdir -p "$run"
-if [ $# -eq 1 ]; then
-  game=$(cd "$1" && pwd)
-  game=${game%/}/
-else
-  # A fresh copy each time, so that the demo always starts the same.
-  game=$(pwd)/$run/demo/
-  rm -rf "$game"
-  build/tools/makedemo/makedemo "$game"
-fi
-# The game may have been copied from its disc with upper-case names or not.
-save=$(find "$game" -mindepth 1 -maxdepth 1 -type d -iname save -printf '%f/' -quit)
-save=$game${save:-SAVE/}
-printf '[Duvari 2 Directory]\r\n%s\r\n\r\n[Duvari 2 Save Game Directory]\r\n%s\r\n' \
-  "$game" "$save" >"$run/DV2Edit.ini"
-
-echo "Starting the editor on $game"
-cd "$run"
+bash scripts/game-settings.sh build/run "$@"
+cd build/run
 exec ../app/dv2edit
