@@ -39,6 +39,9 @@ void PickDemoCampaign()
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr)
             return PickDemoCampaign();
+        // selectFile leaves the name box alone while it has the focus.
+        if (QWidget* typing = dialog->focusWidget())
+            typing->clearFocus();
         dialog->selectFile(QString::fromStdString(SaveGameDir) + DemoSaves::CampaignFile);
         static_cast<QDialog*>(dialog)->accept();
     });
@@ -64,6 +67,8 @@ int main(int argc, char** argv)
     Save(frmDV2Edit, out + "unit-attribute-editor.png");
     frmSearch->rbUnitName->setChecked(true);
     frmSearch->edtSearch->setText(frmDV2Edit->edtUnitName->text());
+    frmSearch->show();
+    frmSearch->btnFind->click();
     Save(frmSearch, out + "search.png");
 
     frmDV2SGEdit->show();
