@@ -6,7 +6,6 @@
 # from; this writes one in build/run pointing at the game, so "Load File"
 # loads it at once in both editors.
 set -euo pipefail
-cd "$(dirname "$0")/.."
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "run.sh: no display to show the editor on (DISPLAY and WAYLAND_DISPLAY are empty)." >&2
@@ -16,11 +15,15 @@ if [ $# -gt 1 ] || { [ $# -eq 1 ] && [ ! -d "$1" ]; }; then
   echo "usage: scripts/run.sh [GAME_DIRECTORY]" >&2
   exit 2
 fi
+# The game directory as given from where run.sh was called.
+game=()
+[ $# -eq 1 ] && game=("$(cd "$1" && pwd)")
+cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh $(grep -v '^#' scripts/packages.txt)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)" --target dv2edit makedemo
 
-bash scripts/game-settings.sh build/run "$@"
+bash scripts/game-settings.sh build/run "${game[@]}"
 cd build/run
 exec ../app/dv2edit
