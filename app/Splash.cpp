@@ -12,7 +12,8 @@ TfrmSplash* frmSplash = nullptr;
 
 namespace {
 
-// The window's controls are placed at fixed positions; it cannot be resized.
+// The client area of a 508 x 409 window with its frame and title bar. The
+// controls sit at fixed positions, so the window cannot be resized.
 constexpr int ClientWidth = 500;
 constexpr int ClientHeight = 375;
 
