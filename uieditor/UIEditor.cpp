@@ -58,13 +58,22 @@ public:
     }
 };
 
-QPushButton* Button(const QString& text, const QString& hint, QBoxLayout* row)
+QPushButton* Button(const QString& name, const QString& text, const QString& hint,
+                    QBoxLayout* row)
 {
     auto* button = new QPushButton(text);
+    button->setObjectName(name);
     button->setToolTip(hint);
     button->setAutoDefault(false);
     row->addWidget(button);
     return button;
+}
+
+QAction* MenuItem(QMenu* menu, const QString& name, const QString& text)
+{
+    QAction* item = menu->addAction(text);
+    item->setObjectName(name);
+    return item;
 }
 
 // A label over its control, as every field of the unit attributes shows it.
@@ -117,27 +126,33 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
 
     // Buttons
     gbSystemOptions = new QGroupBox(QStringLiteral("System Options"));
+    gbSystemOptions->setObjectName(QStringLiteral("gbSystemOptions"));
     auto* systemRow = new QHBoxLayout(gbSystemOptions);
-    btnLoad = Button(QStringLiteral("&Load File"), QStringLiteral("Load Data File"), systemRow);
-    btnSave = Button(QStringLiteral("Sa&ve File"), QStringLiteral("Save Data File"), systemRow);
-    btnBackup = Button(QStringLiteral("&Backup"), QStringLiteral("Reset all values to Default"),
-                       systemRow);
-    btnReturn = Button(QStringLiteral("&Return to Main Menu"), QStringLiteral("Exit Program"),
-                       systemRow);
+    btnLoad = Button(QStringLiteral("btnLoad"), QStringLiteral("&Load File"),
+                     QStringLiteral("Load Data File"), systemRow);
+    btnSave = Button(QStringLiteral("btnSave"), QStringLiteral("Sa&ve File"),
+                     QStringLiteral("Save Data File"), systemRow);
+    btnBackup = Button(QStringLiteral("btnBackup"), QStringLiteral("&Backup"),
+                       QStringLiteral("Reset all values to Default"), systemRow);
+    btnReturn = Button(QStringLiteral("btnReturn"), QStringLiteral("&Return to Main Menu"),
+                       QStringLiteral("Exit Program"), systemRow);
     systemRow->addStretch();
     btnBackup->setVisible(false);
     window->addWidget(gbSystemOptions);
 
     gbEditorOptions = new QGroupBox(QStringLiteral("Editor Options"));
+    gbEditorOptions->setObjectName(QStringLiteral("gbEditorOptions"));
     auto* editorRow = new QHBoxLayout(gbEditorOptions);
-    btnPrevious = Button(QStringLiteral("&Previous"), QStringLiteral("Previous Unit"), editorRow);
-    btnNext = Button(QStringLiteral("&Next"), QStringLiteral("Next Unit"), editorRow);
-    btnSearch = Button(QStringLiteral("&Search"), QStringLiteral("Search for a particular unit"),
-                       editorRow);
-    btnUpdate = Button(QStringLiteral("&Update"),
+    btnPrevious = Button(QStringLiteral("btnPrevious"), QStringLiteral("&Previous"),
+                         QStringLiteral("Previous Unit"), editorRow);
+    btnNext = Button(QStringLiteral("btnNext"), QStringLiteral("&Next"),
+                     QStringLiteral("Next Unit"), editorRow);
+    btnSearch = Button(QStringLiteral("btnSearch"), QStringLiteral("&Search"),
+                       QStringLiteral("Search for a particular unit"), editorRow);
+    btnUpdate = Button(QStringLiteral("btnUpdate"), QStringLiteral("&Update"),
                        QStringLiteral("Update changes to unit information"), editorRow);
-    btnCreate = Button(QStringLiteral("&Create Unit"), QStringLiteral("Create a new unit"),
-                       editorRow);
+    btnCreate = Button(QStringLiteral("btnCreate"), QStringLiteral("&Create Unit"),
+                       QStringLiteral("Create a new unit"), editorRow);
     editorRow->addStretch();
     gbEditorOptions->setEnabled(false);
     window->addWidget(gbEditorOptions);
@@ -179,6 +194,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     seRDM = Spin(QStringLiteral("seRDM"), 0, ByteMaximum, ByteDigits);
 
     gbUnitAttributes = new QGroupBox(QStringLiteral("Unit Attributes"));
+    gbUnitAttributes->setObjectName(QStringLiteral("gbUnitAttributes"));
     auto* attributes = new QVBoxLayout(gbUnitAttributes);
 
     auto* firstRow = new QHBoxLayout;
@@ -261,19 +277,28 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
 
     // Menu
     mnuMain = new QMenuBar;
+    mnuMain->setObjectName(QStringLiteral("mnuMain"));
     window->setMenuBar(mnuMain);
     QMenu* system = mnuMain->addMenu(QStringLiteral("S&ystem Options"));
-    mnuLoad = system->addAction(QStringLiteral("&Load File"), this, &TfrmDV2Edit::btnLoadClick);
-    mnuSave = system->addAction(QStringLiteral("Sa&ve File"), this, &TfrmDV2Edit::btnSaveClick);
-    mnuBackup = system->addAction(QStringLiteral("&Backup"), this, &TfrmDV2Edit::btnBackupClick);
+    mnuLoad = MenuItem(system, QStringLiteral("mnuLoad"), QStringLiteral("&Load File"));
+    mnuSave = MenuItem(system, QStringLiteral("mnuSave"), QStringLiteral("Sa&ve File"));
+    mnuBackup = MenuItem(system, QStringLiteral("mnuBackup"), QStringLiteral("&Backup"));
     system->addSeparator();
-    mnuReturn = system->addAction(QStringLiteral("Return to &Main Menu"), this,
-                                  &TfrmDV2Edit::btnReturnClick);
+    mnuReturn = MenuItem(system, QStringLiteral("mnuReturn"),
+                         QStringLiteral("Return to &Main Menu"));
     QMenu* editor = mnuMain->addMenu(QStringLiteral("&Editor Options"));
-    mnuSearch = editor->addAction(QStringLiteral("&Search"), this, &TfrmDV2Edit::btnSearchClick);
-    mnuUpdate = editor->addAction(QStringLiteral("&Update"), this, &TfrmDV2Edit::btnUpdateClick);
-    mnuCreate = editor->addAction(QStringLiteral("&Create"), this, &TfrmDV2Edit::btnCreateClick);
+    mnuSearch = MenuItem(editor, QStringLiteral("mnuSearch"), QStringLiteral("&Search"));
+    mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"));
+    mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
 
+    // Each menu item gives the same command as its button.
+    connect(mnuLoad, &QAction::triggered, this, &TfrmDV2Edit::btnLoadClick);
+    connect(mnuSave, &QAction::triggered, this, &TfrmDV2Edit::btnSaveClick);
+    connect(mnuBackup, &QAction::triggered, this, &TfrmDV2Edit::btnBackupClick);
+    connect(mnuReturn, &QAction::triggered, this, &TfrmDV2Edit::btnReturnClick);
+    connect(mnuSearch, &QAction::triggered, this, &TfrmDV2Edit::btnSearchClick);
+    connect(mnuUpdate, &QAction::triggered, this, &TfrmDV2Edit::btnUpdateClick);
+    connect(mnuCreate, &QAction::triggered, this, &TfrmDV2Edit::btnCreateClick);
     connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2Edit::btnLoadClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmDV2Edit::btnSaveClick);
     connect(btnBackup, &QPushButton::clicked, this, &TfrmDV2Edit::btnBackupClick);

@@ -19,9 +19,11 @@ TfrmSearch* frmSearch = nullptr;
 
 namespace {
 
-QPushButton* Button(const QString& text, const QString& hint, QWidget* parent, QRect geometry)
+QPushButton* Button(const QString& name, const QString& text, const QString& hint,
+                    QWidget* parent, QRect geometry)
 {
     auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
     button->setToolTip(hint);
     button->setAutoDefault(false);
     button->setGeometry(geometry);
@@ -78,9 +80,9 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent)
     cbSearch->setToolTip(QStringLiteral("Returns the first matching unit"));
     cbSearch->setGeometry(8, 56, 241, 17);
 
-    btnFind = Button(QStringLiteral("&Find"), QStringLiteral("To click next matching unit, click Find again"),
-                     this, {256, 56, 75, 25});
-    btnFind->setObjectName(QStringLiteral("btnFind"));
+    btnFind = Button(QStringLiteral("btnFind"), QStringLiteral("&Find"),
+                     QStringLiteral("To click next matching unit, click Find again"), this,
+                     {256, 56, 75, 25});
 
     lblSearch = new QLabel(QStringLiteral("Search String"), this);
     lblSearch->setObjectName(QStringLiteral("lblSearch"));
@@ -100,14 +102,12 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent)
     edtUnitName = ResultBox(QStringLiteral("edtUnitName"), QStringLiteral("Unit Name"), gbResult,
                             {8, 80, 305, 21});
 
-    btnOK = Button(QStringLiteral("&OK"),
+    btnOK = Button(QStringLiteral("btnOK"), QStringLiteral("&OK"),
                    QStringLiteral("Updates the main form with the current unit in Search Result"),
                    this, {72, 256, 75, 25});
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = Button(QStringLiteral("&Cancel"),
+    btnCancel = Button(QStringLiteral("btnCancel"), QStringLiteral("&Cancel"),
                        QStringLiteral("Return to Main Form without any selection"), this,
                        {200, 256, 75, 25});
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     QWidget* tabOrder[] = {rbUnitCode, rbUnitName, btnFind,    btnCancel,   edtSearch,
                            cbSearch,   edtUnitCode, edtCountry, edtUnitName, btnOK};
@@ -138,7 +138,8 @@ void TfrmSearch::FindByCode()
 {
     const std::optional<std::int32_t> value = ParseInteger(edtSearch->text());
     if (!value) {
-        ShowErrorBox(this, QStringLiteral("'%1' is not a valid integer value").arg(edtSearch->text()));
+        ShowErrorBox(this,
+                     QStringLiteral("'%1' is not a valid integer value").arg(edtSearch->text()));
         return;
     }
     SearchPosition = static_cast<std::uint16_t>(*value);
@@ -171,7 +172,8 @@ void TfrmSearch::ShowFound()
     edtUnitName->setText(FromCp1252(Equipment.UnitNames[SearchPosition]));
     edtUnitCode->setText(QString::number(SearchPosition));
     const auto country = CountryName(SearchPosition);
-    edtCountry->setText(country ? QString::fromLatin1(country->data(), country->size()) : QString());
+    edtCountry->setText(country ? QString::fromLatin1(country->data(), country->size())
+                                : QString());
 }
 
 void TfrmSearch::btnFindClick()

@@ -64,8 +64,8 @@ void AnswerFileDialog(const QString& path)
             return;
         }
         // selectFile leaves the name box alone while it has the focus.
-        if (QWidget* typing = dialog->focusWidget())
-            typing->clearFocus();
+        if (QWidget* focused = dialog->focusWidget())
+            focused->clearFocus();
         dialog->selectFile(path);
         static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the pick
     });
