@@ -31,15 +31,16 @@ namespace {
 // settings file points at a copy of the demo game, as run.sh sets it up.
 void StartProgram()
 {
-    static TempDir* work = nullptr;
-    if (work != nullptr)
+    static TempDir work;
+    static bool started = false;
+    if (started)
         return;
-    work = new TempDir;
-    CopyDemo(*work / "game/");
-    WriteBytes(*work / "DV2Edit.ini", "[Duvari 2 Directory]\r\n" + *work / "game/" +
-                                          "\r\n\r\n[Duvari 2 Save Game Directory]\r\n" +
-                                          *work / "game/SAVE/" + "\r\n");
-    std::filesystem::current_path(work->path());
+    started = true;
+    CopyDemo(work / "game/");
+    WriteBytes(work / "DV2Edit.ini", "[Duvari 2 Directory]\r\n" + work / "game/" +
+                                         "\r\n\r\n[Duvari 2 Save Game Directory]\r\n" +
+                                         work / "game/SAVE/" + "\r\n");
+    std::filesystem::current_path(work.path());
     SetUpApplication();
     CreateWindows();
     frmSplash->show();
@@ -56,14 +57,14 @@ std::string DemoCampaign()
 // window it opens; act must close that window.
 void OpenFromMainMenu(Qt::Key key, const std::function<void(QWidget*)>& act)
 {
+    // The main menu takes the keyboard again once an editor has closed.
+    ASSERT_TRUE(WaitUntil([] { return QApplication::activeWindow() == frmSplash; }));
     bool closed = false;
     OnNextModal([&](QWidget* modal) {
         EXPECT_TRUE(frmSplash->isVisible());
         act(modal);
         closed = true;
     });
-    // The main menu takes the keyboard again once an editor has closed.
-    ASSERT_TRUE(WaitUntil([] { return QApplication::activeWindow() == frmSplash; }));
     QTest::keyClick(frmSplash, key, Qt::AltModifier);
     ASSERT_TRUE(WaitUntil([&] { return closed && QApplication::activeModalWidget() == nullptr; }));
 }
