@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -74,40 +73,50 @@ void LoadEquipment(const std::string& eqpPath, const std::string& txtPath)
     Equipment = std::move(*loaded);
 }
 
-void SaveEquipFile(const std::string& path, const TEquipTable& table)
+namespace {
+
+// The record file as it is to be written: the count and the records over
+// the first bytes of the existing file (never created), whatever follows
+// them kept.
+std::string EquipFileBytes(const std::string& path, const TEquipTable& table)
 {
-    CheckSavable(table);
-    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(table.UnitCount % 256),
-                                    static_cast<std::uint8_t>(table.UnitCount / 256)};
+    std::string records{static_cast<char>(table.UnitCount % 256), static_cast<char>(table.UnitCount / 256)};
     for (std::size_t k = 0; k < table.UnitCount; ++k)
-        bytes.insert(bytes.end(), table.Records[k].begin(), table.Records[k].end());
-    File file = File::OpenExisting(path, true);
-    file.WriteAll(bytes.data(), bytes.size());
-    file.Close();
+        records.append(reinterpret_cast<const char*>(table.Records[k].data()), EquipRecordSize);
+    std::string bytes = ReadWholeFile(path);
+    return bytes.replace(0, std::min(records.size(), bytes.size()), records);
 }
 
-void SaveNameFile(const std::string& path, const TEquipTable& table)
+std::string NameFileBytes(const TEquipTable& table)
 {
-    CheckSavable(table);
     std::string text;
     for (std::size_t k = 0; k < table.UnitCount; ++k) {
         text += StorableName(table.UnitNames[k]);
         text += "\r\n";
     }
-    ReplaceFile(path, text);
+    return text;
+}
+
+}  // namespace
+
+void SaveEquipFile(const std::string& path, const TEquipTable& table)
+{
+    CheckSavable(table);
+    ReplaceFile(path, EquipFileBytes(path, table));
+}
+
+void SaveNameFile(const std::string& path, const TEquipTable& table)
+{
+    CheckSavable(table);
+    ReplaceFile(path, NameFileBytes(table));
 }
 
 void SaveEquipment(const std::string& eqpPath, const std::string& txtPath)
 {
     CheckSavable(Equipment);
-    // Both files must be writable before the records change, so that a
-    // read-only names file cannot leave new records beside old names.
-    File::OpenExisting(eqpPath, true).Close();
-    std::error_code ignored;
-    if (std::filesystem::exists(txtPath, ignored))
-        File::OpenExisting(txtPath, true).Close();
-    SaveEquipFile(eqpPath, Equipment);
-    SaveNameFile(txtPath, Equipment);
+    // Both new files are written whole before either takes its old one's
+    // place, so that no failure leaves new records beside old names.
+    ReplaceFiles({{eqpPath, EquipFileBytes(eqpPath, Equipment)}, {txtPath, NameFileBytes(Equipment)}});
 }
 
 int AddUnit(std::uint16_t templateCode)

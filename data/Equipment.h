@@ -68,14 +68,14 @@ void LoadEquipment(const std::string& eqpPath, const std::string& txtPath);
 void LoadEquipFile(const std::string& path, TEquipTable& table);
 void LoadNameFile(const std::string& path, TEquipTable& table);
 
-// Writes the table back: the count and records over the existing EQP file
-// in place (never created, never shortened: bytes after the last record
-// stay), then the names as a new TXT file of exactly UnitCount CR LF lines,
-// replaced whole so that a failure leaves the old one. Each name is written
-// as it would read back: cut before any CR or Ctrl-Z, at most 28 characters.
-// A table with no units loaded is refused (FileRefused) and nothing is
-// written; SaveEquipment also fails before writing when either file may
-// not be written.
+// Writes the table back: the count and records over the start of the
+// existing EQP file (never created, never shortened: bytes after the last
+// record stay), then the names as a TXT file of exactly UnitCount CR LF
+// lines. Each name is written as it would read back: cut before any CR or
+// Ctrl-Z, at most 28 characters. Every file is replaced whole, and
+// SaveEquipment writes both new files before either replaces its old one,
+// so that a failure leaves both old files as they were. A table with no
+// units loaded is refused (FileRefused) and nothing is written.
 void SaveEquipment(const std::string& eqpPath, const std::string& txtPath);
 void SaveEquipFile(const std::string& path, const TEquipTable& table);
 void SaveNameFile(const std::string& path, const TEquipTable& table);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -28,6 +29,9 @@ void CheckedClose(int fd)
 struct TemporaryFile {
     std::string path;
     int fd = -1;
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile()
     {
         if (fd >= 0)
@@ -35,6 +39,12 @@ struct TemporaryFile {
         if (!path.empty())
             unlink(path.c_str());
     }
+};
+
+// New bytes written whole beside the file they are to replace.
+struct PreparedFile {
+    std::string target;
+    TemporaryFile temp;
 };
 
 void WriteAllTo(int fd, const void* buffer, std::size_t size)
@@ -114,11 +124,6 @@ void File::ReadExact(void* buffer, std::size_t size) const
         throw FileError(ErrorCode::ReadBeyondEnd);
 }
 
-void File::WriteAll(const void* buffer, std::size_t size) const
-{
-    WriteAllTo(fd_, buffer, size);
-}
-
 void File::Close()
 {
     const int fd = fd_;
@@ -135,9 +140,12 @@ std::string ReadWholeFile(const std::string& path)
     return bytes;
 }
 
-void ReplaceFile(const std::string& path, std::string_view bytes)
+namespace {
+
+void Prepare(PreparedFile& prepared, const std::string& path, std::string_view bytes)
 {
-    std::string target = path;
+    std::string& target = prepared.target;
+    target = path;
     mode_t mode = DefaultCreationMode();
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0) {
@@ -164,7 +172,7 @@ void ReplaceFile(const std::string& path, std::string_view bytes)
     const std::size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    TemporaryFile temp;
+    TemporaryFile& temp = prepared.temp;
     std::vector<char> pattern(dir.begin(), dir.end());
     const std::string tail = "." + name + ".XXXXXX";
     pattern.insert(pattern.end(), tail.begin(), tail.end());
@@ -183,9 +191,25 @@ void ReplaceFile(const std::string& path, std::string_view bytes)
     const int fd = temp.fd;
     temp.fd = -1;
     CheckedClose(fd);
-    if (rename(temp.path.c_str(), target.c_str()) != 0)
-        ThrowErrno();
-    temp.path.clear();
+}
+
+}  // namespace
+
+void ReplaceFile(const std::string& path, std::string_view bytes)
+{
+    ReplaceFiles({{path, bytes}});
+}
+
+void ReplaceFiles(const std::vector<std::pair<std::string, std::string_view>>& files)
+{
+    std::deque<PreparedFile> prepared;  // a deque never moves what it holds
+    for (const auto& [path, bytes] : files)
+        Prepare(prepared.emplace_back(), path, bytes);
+    for (PreparedFile& file : prepared) {
+        if (rename(file.temp.path.c_str(), file.target.c_str()) != 0)
+            ThrowErrno();
+        file.temp.path.clear();
+    }
 }
 
 std::string ResolveCase(const std::string& dir, const std::string& name)

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Checked file steps on the game's files. Every failure throws FileError
 // with the mapped text; nothing is retried.
@@ -25,7 +27,6 @@ public:
     void ReadExact(void* buffer, std::size_t size) const;
     // Reads up to size bytes; returns how many there were before the end.
     std::size_t ReadUpTo(void* buffer, std::size_t size) const;
-    void WriteAll(const void* buffer, std::size_t size) const;
     void Close();
 
 private:
@@ -43,6 +44,10 @@ std::string ReadWholeFile(const std::string& path);
 // fails with "File access denied" and nothing changes. A target that is a
 // symbolic link has the file it points to replaced.
 void ReplaceFile(const std::string& path, std::string_view bytes);
+// Replaces several files as ReplaceFile does, each with its bytes, writing
+// every new file before the first one is renamed: a failure while writing
+// leaves all of the old files.
+void ReplaceFiles(const std::vector<std::pair<std::string, std::string_view>>& files);
 
 // The game's files come from a case-insensitive system: dir + name when
 // that exists, otherwise the one entry of dir whose name equals name

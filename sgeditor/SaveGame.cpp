@@ -21,9 +21,12 @@ std::uint16_t WordAt(const std::uint8_t* data, std::size_t length, std::size_t p
 }
 
 // A record starts with a unit code whose low byte is not zero, repeated ten
-// bytes further on.
+// bytes further on. It must lie wholly within the file: fields beyond its
+// end could be edited but never saved.
 bool IsUnitRecord(const std::uint8_t* data, std::size_t length, std::size_t p)
 {
+    if (p + UnitRecordSize > length)
+        return false;
     const std::uint8_t low = ByteAt(data, length, p + UnitField::TypeCode);
     return low != 0 && low == ByteAt(data, length, p + UnitField::TypeCodeCopy)
         && ByteAt(data, length, p + UnitField::TypeCode + 1) == ByteAt(data, length, p + UnitField::TypeCodeCopy + 1);

@@ -54,7 +54,8 @@ public:
     bool LoadFromFile(const std::string& path);
 
     // Searches the loaded bytes for the unit list again; false, changing
-    // nothing, when there is none.
+    // nothing, when there is none. Every unit of a list lies wholly within
+    // the loaded bytes, and a list holds at most MaxSaveGameUnits.
     bool LocateUnits();
 
     // Whether a save game with a unit list has been loaded.

@@ -80,7 +80,7 @@ TEST_F(SGEditorWindowTest, AFileWithoutUnitListIsRefusedAndChangesNothing)
     LoadCampaign();
     editor->btnNext->click();
     SeenMessage seen;
-    Load(Save(NoListFile), &seen);
+    LoadAnswering(Save(NoListFile), &seen);
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_TRUE(seen.text.contains(QString::fromStdString(Save(NoListFile))));
     EXPECT_EQ(editor->edtUnitNo->text(), "2");
@@ -100,7 +100,7 @@ TEST_F(SGEditorWindowTest, FileFailuresEndTheCommandAtTheFailingStep)
     SeenMessage seen;
     {
         AsNobody nobody;
-        Load(Campaign(), &seen);
+        LoadAnswering(Campaign(), &seen);
     }
     EXPECT_EQ(seen.text, "File access denied.");
     EXPECT_EQ(seen.title, AppTitle);

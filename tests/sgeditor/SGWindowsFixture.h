@@ -47,7 +47,7 @@ protected:
 
     // Picks path (or cancels, when empty) in the open dialog; with seen, then
     // presses OK in the message box that follows.
-    void Load(const std::string& path, SeenMessage* seen = nullptr)
+    void LoadAnswering(const std::string& path, SeenMessage* seen)
     {
         OnNextModal([path, seen](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -68,6 +68,7 @@ protected:
         });
         editor->btnLoad->click();
     }
+    void Load(const std::string& path) { LoadAnswering(path, nullptr); }
     void LoadCampaign()
     {
         SetGameDir(game.path());

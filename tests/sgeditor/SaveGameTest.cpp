@@ -138,26 +138,26 @@ TEST_F(SaveGameTest, FieldsAndPrestigeAreReadAndWrittenInTheirStoredForm)
     EXPECT_EQ(Saved(), bytes);
 }
 
-TEST_F(SaveGameTest, BytesBeyondTheLoadedLengthCountAsZero)
+TEST_F(SaveGameTest, RecordsRunningPastTheEndAreNoUnits)
 {
     // Loaded twice, so that whichever buffer the next load uses holds it.
     const std::string longer = Image(20000, 12000, 10);
     ASSERT_TRUE(Load(longer));
     ASSERT_TRUE(Load(longer));
-    // The sixth record keeps its code and copy, and loses everything after.
+    // The sixth record keeps its code and copy but not its strengths and
+    // fuel, whose edits could never be saved: the list ends before it.
     const std::string shorter = longer.substr(0, 12000 + 5 * UnitRecordSize + UnitField::TypeCodeCopy + 2);
     ASSERT_TRUE(Load(shorter));
-    EXPECT_EQ(game.UnitListCount(), 6);
-    EXPECT_EQ(game.ReadUnit(5), (TSaveGameUnit{6, 0, 0, 0, 0, 0}));
-    game.WriteUnit(5, {6, 0, 0, 50, 9, 9});
+    EXPECT_EQ(game.UnitListCount(), 5);
     EXPECT_EQ(Saved(), shorter);
+    ASSERT_TRUE(Load(longer.substr(0, 12000 + 6 * UnitRecordSize)));
+    EXPECT_EQ(game.UnitListCount(), 6);
 
     // The same at the end of a file that fills the whole image.
     const std::size_t last = SaveGameCapacity - UnitField::TypeCodeCopy - 2;
     const std::string full = Image(SaveGameCapacity, last - 5 * UnitRecordSize, 6);
     ASSERT_TRUE(Load(full));
-    EXPECT_EQ(game.ReadUnit(5), (TSaveGameUnit{6, 0, 0, 0, 0, 0}));
-    game.WriteUnit(5, {6, 0, 0, 50, 9, 9});
+    EXPECT_EQ(game.UnitListCount(), 5);
     EXPECT_EQ(Saved(), full);
 }
 

@@ -63,6 +63,9 @@ void AnswerFileDialog(const QString& path)
             dialog->reject();
             return;
         }
+        // selectFile leaves the name box alone while it has the focus.
+        if (QWidget* focused = dialog->focusWidget())
+            focused->clearFocus();
         dialog->selectFile(path);
         static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the pick
     });

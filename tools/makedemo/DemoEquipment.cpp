@@ -141,7 +141,7 @@ void MakeSpecial(TEquipTable& table)
 
     constexpr std::size_t France = 6, Germany = 7;
     const char* const accented[] = {"FRA Chasseur L\xE9ger 61", "GER Sch\xFCtzen 62",
-                                    "GER Stra\xDF" "enpanzer 63"};
+                                    ("GER Stra\xDF" "enpanzer 63")};  // \xDF ends before the e
     for (std::size_t i = 0; i < DemoUnit::Accented.size(); ++i) {
         table.UnitNames[DemoUnit::Accented[i]] = accented[i];
         SetCountry(table.Records[DemoUnit::Accented[i]], i == 0 ? France : Germany);

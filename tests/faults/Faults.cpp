@@ -1,0 +1,83 @@
+#include "tests/faults/Faults.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <csignal>
+#include <filesystem>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+DirContents ContentsOf(const std::string& dir)
+{
+    DirContents contents;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        const std::string path = fs::relative(entry.path(), dir).string();
+        if (entry.is_directory())
+            contents[path + "/"] = "";
+        else
+            contents[path] = ReadBytes(entry.path().string());
+    }
+    return contents;
+}
+
+std::string ChangedPaths(const DirContents& before, const DirContents& after)
+{
+    std::string changed;
+    DirContents all = before;
+    all.insert(after.begin(), after.end());
+    for (const auto& [path, bytes] : all)
+        if (!before.contains(path) || !after.contains(path) || before.at(path) != after.at(path))
+            changed += path + " ";
+    return changed;
+}
+
+void OpenToOthers(const std::string& dir)
+{
+    fs::permissions(dir, fs::perms::all);
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        fs::permissions(entry.path(),
+                        entry.is_directory() ? fs::perms::all
+                                             : fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
+                                                   | fs::perms::group_write | fs::perms::others_read
+                                                   | fs::perms::others_write);
+}
+
+std::string ErrorText(const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+std::string FaultText(long sizeLimit, const std::string& text, const std::function<void()>& fn)
+{
+    if (sizeLimit == 0) {
+        AsNobody nobody;
+        return ErrorText(fn);
+    }
+    // The child's outcome comes back as its exit status.
+    const int status = RunWithFileSizeLimit(sizeLimit, [&] {
+        const std::string seen = ErrorText(fn);
+        return seen == text ? 0 : seen == "no error" ? 1 : 2;
+    });
+    return status == 0 ? text : status == 1 ? "no error" : "other error";
+}
+
+FileSizeLimit::FileSizeLimit(long limit)
+{
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit lowered{static_cast<rlim_t>(limit), old_.rlim_max};
+    if (setrlimit(RLIMIT_FSIZE, &lowered) != 0)
+        throw std::runtime_error("cannot lower the file size limit");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <sys/resource.h>
+
+// Everything under a directory: each file's bytes and each directory (its
+// path with a final '/' and no bytes), by path below dir.
+using DirContents = std::map<std::string, std::string>;
+DirContents ContentsOf(const std::string& dir);
+// The paths whose bytes differ between two contents, or are in only one;
+// empty when they are the same.
+std::string ChangedPaths(const DirContents& before, const DirContents& after);
+
+// Lets "nobody" read and write every file and directory under dir, so that
+// a fault test's only obstacle is the fault it sets up.
+void OpenToOthers(const std::string& dir);
+
+// The text of the exception fn throws, or "no error".
+std::string ErrorText(const std::function<void()>& fn);
+
+// The error text of fn run as "nobody" (AsNobody), or, with sizeLimit > 0,
+// whether it is text when run in a child whose writes fail beyond
+// sizeLimit bytes ("no error" or "other error" otherwise).
+std::string FaultText(long sizeLimit, const std::string& text, const std::function<void()>& fn);
+
+// While it lives, this process's writes fail beyond limit bytes of file
+// size, as on a full disk (EFBIG). For window tests, whose modal boxes
+// cannot run in a forked child.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long limit);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};

@@ -1,0 +1,187 @@
+// Failures as the user meets them: through the editors' own commands, with
+// the error box they show, the files on disk unchanged, and the next
+// command working.
+#include "tests/faults/Faults.h"
+#include "tests/sgeditor/SGWindowsFixture.h"
+#include "tests/uieditor/EditorFixture.h"
+
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The text of the box the command shows, answered with OK.
+QString BoxTextOf(const std::function<void()>& command)
+{
+    SeenMessage seen;
+    AnswerMessageBox(QMessageBox::Ok, &seen);
+    command();
+    return seen.text;
+}
+
+class SaveGameEditorFaultsTest : public SGWindowsTest {
+protected:
+    void SetUp() override
+    {
+        SGWindowsTest::SetUp();
+        OpenToOthers(game.path());
+        LoadCampaign();
+        editor->sePrestige->setValue(1234);
+        AnswerMessageBox(QMessageBox::No);  // leaving the unit asks whether to store it
+        editor->btnNext->click();
+    }
+    bool SavedWithEdits() const
+    {
+        TSaveGame saved;
+        return saved.LoadFromFile(Campaign()) && saved.Prestige() == 1234;
+    }
+};
+
+TEST_F(SaveGameEditorFaultsTest, FailedSavesShowTheirTextAndLeaveTheFile)
+{
+    const std::string saveDir = game / "SAVE";
+    struct Fault {
+        const char* what;
+        std::function<void()> apply;
+        QString text;
+        long sizeLimit;
+    };
+    const Fault faults[] = {
+        {"directory read-only", [&] { chmod(saveDir.c_str(), 0555); }, "File access denied.", 0},
+        {"file read-only", [&] { chmod(Campaign().c_str(), 0444); }, "File access denied.", 0},
+        {"file replaced by a directory",
+         [&] {
+             fs::remove(Campaign());
+             fs::create_directory(Campaign());
+         },
+         "File access denied.", 0},
+        {"disk full half way", [] {}, "Disk full.", 20000},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        fault.apply();
+        const DirContents before = ContentsOf(saveDir);
+        const QString status = Status();
+        {
+            std::optional<AsNobody> nobody;
+            std::optional<FileSizeLimit> limit;
+            if (fault.sizeLimit > 0)
+                limit.emplace(fault.sizeLimit);
+            else
+                nobody.emplace();
+            EXPECT_EQ(BoxTextOf([&] { editor->btnSave->click(); }), fault.text);
+        }
+        EXPECT_EQ(ChangedPaths(before, ContentsOf(saveDir)), "");
+        EXPECT_EQ(Status(), status);
+
+        chmod(saveDir.c_str(), 0777);
+        fs::remove_all(Campaign());
+        fs::copy(DemoDir() + "SAVE/" + DemoSaves::CampaignFile, Campaign());
+        OpenToOthers(game.path());
+        editor->btnSave->click();
+        EXPECT_EQ(Status(), "Save Game Data Saved");
+        EXPECT_TRUE(SavedWithEdits());
+    }
+}
+
+TEST_F(SaveGameEditorFaultsTest, RefusedFilesLeaveTheShownGameAndItsFile)
+{
+    const std::string big = Save("BIG.SAV"), empty = Save("EMPTY.SAV");
+    WriteBytes(big, std::string(SaveGameCapacity + 1, '\x01'));
+    WriteBytes(empty, "");
+    const DirContents before = ContentsOf(game / "SAVE");
+    for (const std::string& path : {big, empty, Save(DemoSaves::NoListFile)}) {
+        SCOPED_TRACE(path);
+        SeenMessage seen;
+        LoadAnswering(path, &seen);
+        EXPECT_TRUE(seen.text.contains(QString::fromStdString(path))) << seen.text.toStdString();
+        EXPECT_EQ(editor->edtTotalUnit->text(), QString::number(DemoSaves::CampaignUnitCount));
+        EXPECT_EQ(editor->edtUnitNo->text(), "2");
+        EXPECT_EQ(editor->sePrestige->value(), 1234);
+    }
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(game / "SAVE")), "");
+
+    // The next save writes the game still shown, to its own file.
+    editor->btnSave->click();
+    EXPECT_TRUE(SavedWithEdits());
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(game / "SAVE")), std::string(DemoSaves::CampaignFile) + " ");
+}
+
+class UnitEditorFaultsTest : public EditorFixture {
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        OpenToOthers(work.path());
+        Load();
+        AnswerMessageBox(QMessageBox::Yes);  // a copy of the shown unit, so that the record file grows
+        editor->btnCreateClick();
+        ASSERT_EQ(Equipment.UnitCount, 587);
+    }
+    const std::string eqp = game + EquipFileName;
+    const std::string txt = game + NameFileName;
+};
+
+TEST_F(UnitEditorFaultsTest, FailedSavesShowTheirTextAndLeaveBothFiles)
+{
+    struct Fault {
+        const char* what;
+        std::function<void()> apply;
+        QString text;
+        long sizeLimit;
+    };
+    const Fault faults[] = {
+        {"names file read-only", [&] { chmod(txt.c_str(), 0444); }, "File access denied.", 0},
+        {"game directory read-only", [&] { chmod(game.c_str(), 0555); }, "File access denied.", 0},
+        {"record file gone", [&] { fs::remove(eqp); }, "File not found.", 0},
+        {"disk full half way", [] {}, "Disk full.", 20000},
+    };
+    const auto table = std::make_unique<TEquipTable>(Equipment);
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        fault.apply();
+        const DirContents before = ContentsOf(game);
+        {
+            std::optional<AsNobody> nobody;
+            std::optional<FileSizeLimit> limit;
+            if (fault.sizeLimit > 0)
+                limit.emplace(fault.sizeLimit);
+            else
+                nobody.emplace();
+            EXPECT_EQ(BoxTextOf([&] { editor->btnSaveClick(); }), fault.text);
+        }
+        EXPECT_EQ(ChangedPaths(before, ContentsOf(game)), "");
+        EXPECT_EQ(Equipment.UnitCount, table->UnitCount);
+        EXPECT_TRUE(Equipment.Records == table->Records && Equipment.UnitNames == table->UnitNames);
+
+        chmod(game.c_str(), 0777);
+        CopyDemo(game);
+        OpenToOthers(work.path());
+        editor->btnSaveClick();
+        EXPECT_EQ(Status(), "EQUIP97.EQP and EQUIP97.TXT has been saved");
+        EXPECT_EQ(ReadBytes(eqp).substr(0, 2), "\x4B\x02");
+    }
+}
+
+TEST_F(UnitEditorFaultsTest, DamagedRecordFileIsRefusedAndTheTableStays)
+{
+    const auto table = std::make_unique<TEquipTable>(Equipment);
+    WriteBytes(eqp, std::string("\x01\x04", 2) + std::string(1025 * EquipRecordSize, '\x07'));
+    const DirContents before = ContentsOf(game);
+    const QString text = BoxTextOf([&] { editor->btnLoadClick(); });
+    EXPECT_TRUE(text.contains("holds 1025 unit types")) << text.toStdString();
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(game)), "");
+    EXPECT_EQ(Equipment.UnitCount, table->UnitCount);
+    EXPECT_TRUE(Equipment.Records == table->Records && Equipment.UnitNames == table->UnitNames);
+    EXPECT_EQ(editor->CurrentUnit, 586);
+
+    WriteBytes(eqp, ReadBytes(DemoDir() + EquipFileName));
+    editor->btnLoadClick();
+    EXPECT_EQ(Status(), "Files loaded");
+    EXPECT_EQ(Equipment.UnitCount, 586);
+}
+
+}  // namespace

@@ -1,0 +1,557 @@
+#include "uieditor/UIEditor.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QValidator>
+
+#include "data/Equipment.h"
+#include "data/Settings.h"
+#include "data/UnitCodes.h"
+#include "uieditor/AttributeIcons.h"
+#include "uieditor/UISearch.h"
+#include "widgets/Cp1252.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SpinField.h"
+
+TfrmDV2Edit* frmDV2Edit = nullptr;
+
+namespace {
+
+// Infantry may not be given more movement than this.
+constexpr int InfantryMaxMovement = 6;
+constexpr int ByteMaximum = 255;
+// A unit code field holds at most four digits, the bytes three.
+constexpr int UnitCodeDigits = 4;
+constexpr int ByteDigits = 3;
+constexpr int UnitCodeMaximumBeforeLoad = 585;
+
+const QString ChangedQuestion =
+    QStringLiteral("You have made changes to this unit.\rDo you wish to update this information?");
+const QString TemplateQuestion =
+    QStringLiteral("Do you wish to use this use as the template for your new unit?");
+const QString CountryMissing = QStringLiteral(
+    "The country you have entered does not exist.\rPlease enter a valid country and update this "
+    "unit again");
+
+// Only what the names file can hold may be typed into a unit name, so that
+// what is saved is what was typed.
+class Cp1252Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        for (QChar c : input)
+            if (!IsCp1252(c))
+                return Invalid;
+        return Acceptable;
+    }
+};
+
+QPushButton* Button(const QString& name, const QString& text, const QString& hint,
+                    QBoxLayout* row)
+{
+    auto* button = new QPushButton(text);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAutoDefault(false);
+    row->addWidget(button);
+    return button;
+}
+
+QAction* MenuItem(QMenu* menu, const QString& name, const QString& text)
+{
+    QAction* item = menu->addAction(text);
+    item->setObjectName(name);
+    return item;
+}
+
+// A label over its control, as every field of the unit attributes shows it.
+QVBoxLayout* Labelled(const QString& label, QWidget* control)
+{
+    auto* column = new QVBoxLayout;
+    column->setSpacing(2);
+    column->addWidget(new QLabel(label));
+    column->addWidget(control);
+    return column;
+}
+
+SpinField* Spin(const QString& name, int minimum, int maximum, int digits)
+{
+    auto* spin = new SpinField;
+    spin->setObjectName(name);
+    spin->setRange(minimum, maximum);
+    spin->setMaxLength(digits);
+    spin->setValueSilently(minimum);
+    return spin;
+}
+
+QLineEdit* Edit(const QString& name, bool readOnly)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setReadOnly(readOnly);
+    return edit;
+}
+
+int WidestClassName(const QFontMetrics& metrics)
+{
+    int widest = 0;
+    for (int code = 0; code <= 255; ++code)
+        if (const auto name = UnitClassName(static_cast<std::uint8_t>(code)))
+            widest = std::max(widest, metrics.horizontalAdvance(QString::fromLatin1(name->data(),
+                                                                                   name->size())));
+    return widest;
+}
+
+}  // namespace
+
+TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("frmDV2Edit"));
+    setWindowTitle(QStringLiteral("Duvari 2 Unit Editor"));
+
+    auto* window = new QVBoxLayout(this);
+
+    // Buttons
+    gbSystemOptions = new QGroupBox(QStringLiteral("System Options"));
+    gbSystemOptions->setObjectName(QStringLiteral("gbSystemOptions"));
+    auto* systemRow = new QHBoxLayout(gbSystemOptions);
+    btnLoad = Button(QStringLiteral("btnLoad"), QStringLiteral("&Load File"),
+                     QStringLiteral("Load Data File"), systemRow);
+    btnSave = Button(QStringLiteral("btnSave"), QStringLiteral("Sa&ve File"),
+                     QStringLiteral("Save Data File"), systemRow);
+    btnBackup = Button(QStringLiteral("btnBackup"), QStringLiteral("&Backup"),
+                       QStringLiteral("Reset all values to Default"), systemRow);
+    btnReturn = Button(QStringLiteral("btnReturn"), QStringLiteral("&Return to Main Menu"),
+                       QStringLiteral("Exit Program"), systemRow);
+    systemRow->addStretch();
+    btnBackup->setVisible(false);
+    window->addWidget(gbSystemOptions);
+
+    gbEditorOptions = new QGroupBox(QStringLiteral("Editor Options"));
+    gbEditorOptions->setObjectName(QStringLiteral("gbEditorOptions"));
+    auto* editorRow = new QHBoxLayout(gbEditorOptions);
+    btnPrevious = Button(QStringLiteral("btnPrevious"), QStringLiteral("&Previous"),
+                         QStringLiteral("Previous Unit"), editorRow);
+    btnNext = Button(QStringLiteral("btnNext"), QStringLiteral("&Next"),
+                     QStringLiteral("Next Unit"), editorRow);
+    btnSearch = Button(QStringLiteral("btnSearch"), QStringLiteral("&Search"),
+                       QStringLiteral("Search for a particular unit"), editorRow);
+    btnUpdate = Button(QStringLiteral("btnUpdate"), QStringLiteral("&Update"),
+                       QStringLiteral("Update changes to unit information"), editorRow);
+    btnCreate = Button(QStringLiteral("btnCreate"), QStringLiteral("&Create Unit"),
+                       QStringLiteral("Create a new unit"), editorRow);
+    editorRow->addStretch();
+    gbEditorOptions->setEnabled(false);
+    window->addWidget(gbEditorOptions);
+
+    // Unit attributes
+    seUnitCode = Spin(QStringLiteral("seUnitCode"), 1, UnitCodeMaximumBeforeLoad, UnitCodeDigits);
+    edtHexCode = Edit(QStringLiteral("edtHexCode"), true);
+    edtHexCode->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("DDDD")) + 12);
+    edtUnitName = Edit(QStringLiteral("edtUnitName"), false);
+    edtUnitName->setMaxLength(MaxUnitNameLength);
+    edtUnitName->setValidator(new Cp1252Validator(edtUnitName));
+    edtUnitType = Edit(QStringLiteral("edtUnitType"), true);
+    edtUnitType->setMinimumWidth(WidestClassName(fontMetrics()) + 12);
+    cbCountry = new QComboBox;
+    cbCountry->setObjectName(QStringLiteral("cbCountry"));
+    cbCountry->setEditable(true);
+    cbCountry->setInsertPolicy(QComboBox::NoInsert);
+    for (std::string_view name : CountryNames)
+        cbCountry->addItem(QString::fromLatin1(name.data(), name.size()));
+    cbCountry->setEditText({});
+    seMonth = Spin(QStringLiteral("seMonth"), 1, 12, 2);
+    seYear = Spin(QStringLiteral("seYear"), 16, 45, 2);
+    seCost = Spin(QStringLiteral("seCost"), PrestigePerCostUnit, ByteMaximum * PrestigePerCostUnit,
+                  4);
+    seCost->setIncrement(PrestigePerCostUnit);
+    seMove = Spin(QStringLiteral("seMove"), 0, ByteMaximum, ByteDigits);
+    seFuel = Spin(QStringLiteral("seFuel"), 0, ByteMaximum, ByteDigits);
+    seAmmo = Spin(QStringLiteral("seAmmo"), 0, ByteMaximum, ByteDigits);
+    seRange = Spin(QStringLiteral("seRange"), 0, ByteMaximum, ByteDigits);
+    seInit = Spin(QStringLiteral("seInit"), 0, ByteMaximum, ByteDigits);
+    seSpot = Spin(QStringLiteral("seSpot"), 0, ByteMaximum, ByteDigits);
+    seHAtt = Spin(QStringLiteral("seHAtt"), 0, ByteMaximum, ByteDigits);
+    seSAtt = Spin(QStringLiteral("seSAtt"), 0, ByteMaximum, ByteDigits);
+    seAAtt = Spin(QStringLiteral("seAAtt"), 0, ByteMaximum, ByteDigits);
+    seNAtt = Spin(QStringLiteral("seNAtt"), 0, ByteMaximum, ByteDigits);
+    seGDef = Spin(QStringLiteral("seGDef"), 0, ByteMaximum, ByteDigits);
+    seADef = Spin(QStringLiteral("seADef"), 0, ByteMaximum, ByteDigits);
+    seCDef = Spin(QStringLiteral("seCDef"), 0, ByteMaximum, ByteDigits);
+    seRDM = Spin(QStringLiteral("seRDM"), 0, ByteMaximum, ByteDigits);
+
+    gbUnitAttributes = new QGroupBox(QStringLiteral("Unit Attributes"));
+    gbUnitAttributes->setObjectName(QStringLiteral("gbUnitAttributes"));
+    auto* attributes = new QVBoxLayout(gbUnitAttributes);
+
+    auto* firstRow = new QHBoxLayout;
+    firstRow->addLayout(Labelled(QStringLiteral("Unit Code"), seUnitCode));
+    firstRow->addLayout(Labelled(QStringLiteral("Hex Code"), edtHexCode));
+    firstRow->addLayout(Labelled(QStringLiteral("Unit Name"), edtUnitName), 1);
+    attributes->addLayout(firstRow);
+
+    auto* date = new QGridLayout;
+    date->setVerticalSpacing(2);
+    date->addWidget(new QLabel(QStringLiteral("Date Available")), 0, 0, 1, 2, Qt::AlignHCenter);
+    date->addLayout(Labelled(QStringLiteral("Month"), seMonth), 1, 0);
+    date->addLayout(Labelled(QStringLiteral("Year"), seYear), 1, 1);
+    auto* secondRow = new QHBoxLayout;
+    secondRow->addLayout(Labelled(QStringLiteral("Unit Type"), edtUnitType));
+    secondRow->addLayout(Labelled(QStringLiteral("Country"), cbCountry), 1);
+    secondRow->addLayout(date);
+    secondRow->setAlignment(date, Qt::AlignBottom);
+    attributes->addLayout(secondRow);
+
+    // The numeric attributes, four to a row, each beside its picture.
+    const struct {
+        SpinField* field;
+        AttributeIcon icon;
+        const char* hint;
+        int row;
+    } numbers[] = {
+        {seCost, AttributeIcon::Cost, "Prestige Cost", 0},
+        {seMove, AttributeIcon::Movement, "Movement", 0},
+        {seFuel, AttributeIcon::Fuel, "Fuel", 0},
+        {seAmmo, AttributeIcon::Ammo, "Ammo", 0},
+        {seRange, AttributeIcon::Range, "Range", 1},
+        {seInit, AttributeIcon::Initiative, "Initiative", 1},
+        {seSpot, AttributeIcon::Spotting, "Spotting Range", 1},
+        {seHAtt, AttributeIcon::HardAttack, "Hard Attack", 2},
+        {seSAtt, AttributeIcon::SoftAttack, "Soft Attack", 2},
+        {seAAtt, AttributeIcon::AirAttack, "Air Attack", 2},
+        {seNAtt, AttributeIcon::NavalAttack, "Naval Attack", 2},
+        {seGDef, AttributeIcon::GroundDefense, "Ground Defense", 3},
+        {seADef, AttributeIcon::AirDefense, "Air Defense", 3},
+        {seCDef, AttributeIcon::CloseDefense, "Close Defense", 3},
+        {seRDM, AttributeIcon::RangeDefense, "Range Defense Modifier", 3},
+    };
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(4);
+    int column = 0;
+    for (int i = 0; i < std::ssize(numbers); ++i) {
+        column = (i > 0 && numbers[i].row == numbers[i - 1].row) ? column + 1 : 0;
+        auto* picture = new QLabel;
+        picture->setPixmap(DrawAttributeIcon(numbers[i].icon));
+        picture->setToolTip(QString::fromLatin1(numbers[i].hint));
+        numbers[i].field->setAccessibleName(picture->toolTip());
+        grid->addWidget(picture, numbers[i].row, column * 3);
+        grid->addWidget(numbers[i].field, numbers[i].row, column * 3 + 1);
+        grid->setColumnMinimumWidth(column * 3 + 2, 12);
+    }
+    grid->setColumnStretch(12, 1);
+    attributes->addSpacing(6);
+    attributes->addLayout(grid);
+    attributes->addStretch(1);
+
+    sbStatus = new QStatusBar;
+    sbStatus->setObjectName(QStringLiteral("sbStatus"));
+    sbStatus->setSizeGripEnabled(false);
+    lblStatus = new QLabel;
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    sbStatus->addWidget(lblStatus, 1);
+    attributes->addWidget(sbStatus);
+    gbUnitAttributes->setEnabled(false);
+    window->addWidget(gbUnitAttributes, 1);
+
+    // The name comes first, then the fields as they are laid out.
+    QWidget* tabOrder[] = {edtUnitName, seUnitCode, edtHexCode, edtUnitType, cbCountry,
+                           seMonth,     seYear,     seCost,     seMove,      seFuel,
+                           seAmmo,      seRange,    seInit,     seSpot,      seHAtt,
+                           seSAtt,      seAAtt,     seNAtt,     seGDef,      seADef,
+                           seCDef,      seRDM};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    // Menu
+    mnuMain = new QMenuBar;
+    mnuMain->setObjectName(QStringLiteral("mnuMain"));
+    window->setMenuBar(mnuMain);
+    QMenu* system = mnuMain->addMenu(QStringLiteral("S&ystem Options"));
+    mnuLoad = MenuItem(system, QStringLiteral("mnuLoad"), QStringLiteral("&Load File"));
+    mnuSave = MenuItem(system, QStringLiteral("mnuSave"), QStringLiteral("Sa&ve File"));
+    mnuBackup = MenuItem(system, QStringLiteral("mnuBackup"), QStringLiteral("&Backup"));
+    system->addSeparator();
+    mnuReturn = MenuItem(system, QStringLiteral("mnuReturn"),
+                         QStringLiteral("Return to &Main Menu"));
+    QMenu* editor = mnuMain->addMenu(QStringLiteral("&Editor Options"));
+    mnuSearch = MenuItem(editor, QStringLiteral("mnuSearch"), QStringLiteral("&Search"));
+    mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"));
+    mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
+
+    // Each menu item gives the same command as its button.
+    connect(mnuLoad, &QAction::triggered, this, &TfrmDV2Edit::btnLoadClick);
+    connect(mnuSave, &QAction::triggered, this, &TfrmDV2Edit::btnSaveClick);
+    connect(mnuBackup, &QAction::triggered, this, &TfrmDV2Edit::btnBackupClick);
+    connect(mnuReturn, &QAction::triggered, this, &TfrmDV2Edit::btnReturnClick);
+    connect(mnuSearch, &QAction::triggered, this, &TfrmDV2Edit::btnSearchClick);
+    connect(mnuUpdate, &QAction::triggered, this, &TfrmDV2Edit::btnUpdateClick);
+    connect(mnuCreate, &QAction::triggered, this, &TfrmDV2Edit::btnCreateClick);
+    connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2Edit::btnLoadClick);
+    connect(btnSave, &QPushButton::clicked, this, &TfrmDV2Edit::btnSaveClick);
+    connect(btnBackup, &QPushButton::clicked, this, &TfrmDV2Edit::btnBackupClick);
+    connect(btnReturn, &QPushButton::clicked, this, &TfrmDV2Edit::btnReturnClick);
+    connect(btnPrevious, &QPushButton::clicked, this, &TfrmDV2Edit::btnPreviousClick);
+    connect(btnNext, &QPushButton::clicked, this, &TfrmDV2Edit::btnNextClick);
+    connect(btnSearch, &QPushButton::clicked, this, &TfrmDV2Edit::btnSearchClick);
+    connect(btnUpdate, &QPushButton::clicked, this, &TfrmDV2Edit::btnUpdateClick);
+    connect(btnCreate, &QPushButton::clicked, this, &TfrmDV2Edit::btnCreateClick);
+    connect(seUnitCode, &SpinField::valueChanged, this, &TfrmDV2Edit::seUnitCodeChange);
+    // Only the user's edits: ShowUnit fills the controls without these.
+    connect(edtUnitName, &QLineEdit::textEdited, this, &TfrmDV2Edit::edtUnitNameChange);
+    connect(cbCountry->lineEdit(), &QLineEdit::textEdited, this, &TfrmDV2Edit::edtUnitNameChange);
+    connect(cbCountry, &QComboBox::activated, this, &TfrmDV2Edit::edtUnitNameChange);
+    for (const auto& number : numbers)
+        connect(number.field, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
+    connect(seMonth, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
+    connect(seYear, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
+
+    resize(491, 454);
+}
+
+namespace {
+
+// The one-byte record fields shown as they are stored.
+struct ByteField {
+    SpinField* TfrmDV2Edit::*control;
+    std::size_t offset;
+};
+
+constexpr ByteField ByteFields[] = {
+    {&TfrmDV2Edit::seMonth, Field::MonthAvailable},
+    {&TfrmDV2Edit::seYear, Field::YearAvailable},
+    {&TfrmDV2Edit::seMove, Field::Movement},
+    {&TfrmDV2Edit::seFuel, Field::Fuel},
+    {&TfrmDV2Edit::seAmmo, Field::Ammo},
+    {&TfrmDV2Edit::seRange, Field::Range},
+    {&TfrmDV2Edit::seInit, Field::Initiative},
+    {&TfrmDV2Edit::seSpot, Field::Spotting},
+    {&TfrmDV2Edit::seHAtt, Field::HardAttack},
+    {&TfrmDV2Edit::seSAtt, Field::SoftAttack},
+    {&TfrmDV2Edit::seAAtt, Field::AirAttack},
+    {&TfrmDV2Edit::seNAtt, Field::NavalAttack},
+    {&TfrmDV2Edit::seGDef, Field::GroundDefense},
+    {&TfrmDV2Edit::seADef, Field::AirDefense},
+    {&TfrmDV2Edit::seCDef, Field::CloseDefense},
+    {&TfrmDV2Edit::seRDM, Field::RangeDefenseMod},
+};
+
+QString Latin1(std::optional<std::string_view> text)
+{
+    return text ? QString::fromLatin1(text->data(), text->size()) : QString();
+}
+
+}  // namespace
+
+void TfrmDV2Edit::ShowUnit(std::uint16_t code)
+{
+    const TEquipRecord& record = Equipment.Records[code];
+    seUnitCode->setValueSilently(code);
+    edtUnitName->setText(FromCp1252(Equipment.UnitNames[code]));
+    edtHexCode->setText(QString::fromStdString(
+        HexCode(static_cast<std::uint16_t>(record[Field::UnitCode] |
+                                           record[Field::UnitCode + 1] << 8))));
+    edtUnitType->setText(Latin1(UnitClassName(record[Field::UnitClass])));
+    {
+        // Before the value is set, so a stored movement above it shows the limit.
+        const QSignalBlocker quiet(seMove);
+        seMove->setMaximum(edtUnitType->text() == QLatin1String("Infantry") ? InfantryMaxMovement
+                                                                          : ByteMaximum);
+    }
+    cbCountry->setEditText(Latin1(CountryName(code)));
+    seCost->setValueSilently(record[Field::Cost] * PrestigePerCostUnit);
+    for (const ByteField& field : ByteFields)
+        (this->*field.control)->setValueSilently(record[field.offset]);
+    // A stored 0 means the unit type has none: it cannot be given any.
+    seMove->setEnabled(record[Field::Movement] != 0);
+    seFuel->setEnabled(record[Field::Fuel] != 0);
+    UnitChanged = false;
+}
+
+void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
+{
+    Equipment.UnitNames[code] = ToCp1252(edtUnitName->text().left(MaxUnitNameLength));
+    if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
+        ShowWarningBox(this, CountryMissing);
+    TEquipRecord& record = Equipment.Records[code];
+    record[Field::Cost] = static_cast<std::uint8_t>(seCost->value() / PrestigePerCostUnit);
+    for (const ByteField& field : ByteFields)
+        record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
+    SetStatus(QStringLiteral("Unit information has been updated"));
+}
+
+void TfrmDV2Edit::btnLoadClick()
+{
+    RunCommand(this, [this] {
+        if (SettingsExist())
+            ReadSettings();
+        else
+            PickGameDir();
+        LoadEquipment(EquipFilePath(), NameFilePath());
+        SetStatus(QStringLiteral("Files loaded"));
+        CurrentUnit = 1;
+        SetUnitCodeMaximum(Equipment.UnitCount - 1);
+        ShowUnit(CurrentUnit);
+        gbEditorOptions->setEnabled(true);
+        gbUnitAttributes->setEnabled(true);
+    });
+}
+
+// Rule A: the directory of any file the user picks is the game directory.
+// Cancelling keeps GameDir, and the load goes on with it.
+void TfrmDV2Edit::PickGameDir()
+{
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDirectory(QDir::currentPath());
+    dialog.selectFile(QStringLiteral("Equip97.eqp"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    SetGameDir(GameDirOfEquipFile(QFile::encodeName(dialog.selectedFiles().first()).toStdString()));
+    WriteSettings();
+}
+
+void TfrmDV2Edit::btnSaveClick()
+{
+    RunCommand(this, [this] {
+        SaveEquipment(EquipFilePath(), NameFilePath());
+        SetStatus(QStringLiteral("EQUIP97.EQP and EQUIP97.TXT has been saved"));
+    });
+}
+
+void TfrmDV2Edit::btnBackupClick()
+{
+    QMessageBox box(QMessageBox::NoIcon, AppTitle, QStringLiteral("Not Ready Yet"),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TfrmDV2Edit::btnReturnClick()
+{
+    accept();
+}
+
+void TfrmDV2Edit::reject() {}
+
+void TfrmDV2Edit::btnPreviousClick()
+{
+    const int count = Equipment.UnitCount;
+    StepTo(static_cast<std::uint16_t>(CurrentUnit <= 1 ? count - 1 : CurrentUnit - 1));
+}
+
+void TfrmDV2Edit::btnNextClick()
+{
+    const int count = Equipment.UnitCount;
+    StepTo(static_cast<std::uint16_t>(CurrentUnit + 1 >= count ? 1 : CurrentUnit + 1));
+}
+
+void TfrmDV2Edit::StepTo(std::uint16_t code)
+{
+    seUnitCode->setEnabled(true);
+    if (UnitChanged) {
+        if (AskYesNo(this, ChangedQuestion))
+            UpdateUnit(CurrentUnit);
+        else
+            UnitChanged = false;
+    }
+    CurrentUnit = code;
+    ShowUnit(CurrentUnit);
+    SetStatus({});
+}
+
+void TfrmDV2Edit::btnSearchClick()
+{
+    frmSearch->exec();
+    if (HasUnit())
+        ShowUnit(CurrentUnit);
+}
+
+void TfrmDV2Edit::btnUpdateClick()
+{
+    if (!HasUnit())
+        return;  // the menu before the first load: nothing to store into
+    seUnitCode->setEnabled(true);
+    UpdateUnit(CurrentUnit);
+    UnitChanged = false;
+    SetStatus(QStringLiteral("Unit Information has been updated"));
+}
+
+void TfrmDV2Edit::btnCreateClick()
+{
+    if (!HasUnit())
+        return;  // the menu before the first load: no template
+    if (!AskYesNo(this, TemplateQuestion))
+        return;
+    const int code = AddUnit(CurrentUnit);
+    if (code < 0) {
+        ShowWarningBox(this, QStringLiteral("Too many units"));
+        return;
+    }
+    CurrentUnit = static_cast<std::uint16_t>(code);
+    seUnitCode->setEnabled(false);
+    SetUnitCodeMaximum(code);
+    ShowUnit(CurrentUnit);
+    SetStatus(QStringLiteral("Unit created"));
+}
+
+void TfrmDV2Edit::seUnitCodeChange()
+{
+    // The field keeps its value within 1 to UnitCount - 1, even while a
+    // number outside is being typed.
+    CurrentUnit = static_cast<std::uint16_t>(seUnitCode->value());
+    ShowUnit(CurrentUnit);
+}
+
+void TfrmDV2Edit::edtUnitNameChange()
+{
+    UnitChanged = true;
+    SetStatus(QStringLiteral("Unit Information has been changed"));
+}
+
+void TfrmDV2Edit::FormActivate()
+{
+    CaptureSettingsDir();
+    if (CurrentUnit == 0)
+        return;  // nothing loaded here yet
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    if (!HasUnit()) {
+        CurrentUnit = 1;
+        ShowUnit(CurrentUnit);
+    }
+}
+
+void TfrmDV2Edit::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+bool TfrmDV2Edit::HasUnit() const
+{
+    return CurrentUnit >= 1 && CurrentUnit < Equipment.UnitCount;
+}
+
+void TfrmDV2Edit::SetStatus(const QString& text)
+{
+    lblStatus->setText(text);
+}
+
+void TfrmDV2Edit::SetUnitCodeMaximum(int maximum)
+{
+    // A new limit is not the user picking a unit.
+    const QSignalBlocker quiet(seUnitCode);
+    seUnitCode->setMaximum(maximum);
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class SpinField;
+
+// The unit attribute editor: shows one unit type of the equipment table at
+// a time, edits it, creates unit types as copies and writes the equipment
+// files back. Left only through "Return to Main Menu".
+class TfrmDV2Edit : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmDV2Edit(QWidget* parent = nullptr);
+
+    // The unit shown: 0 until the first load, then within 1 to UnitCount - 1.
+    std::uint16_t CurrentUnit = 0;
+    // Whether the user changed an attribute since the unit was shown or stored.
+    bool UnitChanged = false;
+
+    // Fills the controls from the table's unit code (1 to UnitCount - 1).
+    // Showing is not an edit: UnitChanged ends false, the status stays.
+    void ShowUnit(std::uint16_t code);
+    // Writes the controls into the table's unit code: name, country (warns
+    // and stores no country for a name not in the list) and the numbers.
+    void UpdateUnit(std::uint16_t code);
+
+    QMenuBar* mnuMain;
+    QAction* mnuLoad;
+    QAction* mnuSave;
+    QAction* mnuBackup;
+    QAction* mnuReturn;
+    QAction* mnuSearch;
+    QAction* mnuUpdate;
+    QAction* mnuCreate;
+
+    QGroupBox* gbSystemOptions;
+    QPushButton* btnLoad;
+    QPushButton* btnSave;
+    QPushButton* btnBackup;
+    QPushButton* btnReturn;
+
+    QGroupBox* gbEditorOptions;
+    QPushButton* btnPrevious;
+    QPushButton* btnNext;
+    QPushButton* btnSearch;
+    QPushButton* btnUpdate;
+    QPushButton* btnCreate;
+
+    QGroupBox* gbUnitAttributes;
+    SpinField* seUnitCode;
+    QLineEdit* edtHexCode;
+    QLineEdit* edtUnitName;
+    QLineEdit* edtUnitType;
+    QComboBox* cbCountry;
+    SpinField* seMonth;
+    SpinField* seYear;
+    SpinField* seCost;
+    SpinField* seMove;
+    SpinField* seFuel;
+    SpinField* seAmmo;
+    SpinField* seRange;
+    SpinField* seInit;
+    SpinField* seSpot;
+    SpinField* seHAtt;
+    SpinField* seSAtt;
+    SpinField* seAAtt;
+    SpinField* seNAtt;
+    SpinField* seGDef;
+    SpinField* seADef;
+    SpinField* seCDef;
+    SpinField* seRDM;
+
+    QStatusBar* sbStatus;
+    QLabel* lblStatus;  // the status bar's one panel
+
+public slots:
+    // Settings (read, or picked in a dialog and written), then both
+    // equipment files; shows unit 1. A failure leaves everything as it was.
+    void btnLoadClick();
+    // Writes the table (not the pending control changes) to both files.
+    void btnSaveClick();
+    void btnBackupClick();
+    void btnReturnClick();
+    // Steps to the previous or next unit, wrapping, after asking whether to
+    // store pending changes.
+    void btnPreviousClick();
+    void btnNextClick();
+    // Runs the search dialog, then shows CurrentUnit.
+    void btnSearchClick();
+    // Stores the controls into the shown unit.
+    void btnUpdateClick();
+    // Appends a copy of the shown unit, as stored, and shows it.
+    void btnCreateClick();
+    // The user picked another unit code: shows it, dropping pending changes.
+    void seUnitCodeChange();
+    // The user changed an attribute control (every one shares this handler).
+    void edtUnitNameChange();
+    // Makes sure SettingsDir holds the start-up working directory, and that
+    // the unit shown still lies in the table, which the save game editor
+    // may have reloaded meanwhile.
+    void FormActivate();
+
+    // Not closed by Escape or the window manager: only by btnReturnClick.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool HasUnit() const;
+    void StepTo(std::uint16_t code);
+    void SetStatus(const QString& text);
+    void PickGameDir();
+    void SetUnitCodeMaximum(int maximum);
+};
+
+extern TfrmDV2Edit* frmDV2Edit;
