@@ -12,7 +12,8 @@ TfrmSplash* frmSplash = nullptr;
 
 namespace {
 
-// The window's controls are placed at fixed positions; it cannot be resized.
+// The client area of a 508 x 409 window with its frame and title bar. The
+// controls sit at fixed positions, so the window cannot be resized.
 constexpr int ClientWidth = 500;
 constexpr int ClientHeight = 375;
 
@@ -70,11 +71,14 @@ TfrmSplash::TfrmSplash(QWidget* parent)
 void TfrmSplash::btnUEditClick()
 {
     frmDV2Edit->exec();
+    // The editors have no parent window to hand the keyboard back to.
+    activateWindow();
 }
 
 void TfrmSplash::btnSGEditClick()
 {
     frmDV2SGEdit->exec();
+    activateWindow();
 }
 
 void TfrmSplash::btnExitClick()

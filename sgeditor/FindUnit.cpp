@@ -52,6 +52,7 @@ TfrmFindUnit::TfrmFindUnit(QWidget* parent) : QDialog(parent)
     sgUnit->setGeometry(0, 0, width(), 253);
     sgUnit->horizontalHeader()->hide();
     sgUnit->verticalHeader()->hide();
+    sgUnit->verticalHeader()->setDefaultSectionSize(sgUnit->fontMetrics().height() + 6);
     sgUnit->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgUnit->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgUnit->setSelectionMode(QAbstractItemView::SingleSelection);

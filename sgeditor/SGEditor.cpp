@@ -65,14 +65,39 @@ QGroupBox* MakeGroup(const QString& name, const QString& title)
     return group;
 }
 
+// Tight spacing keeps the window at its usual size.
+template <typename Layout>
+Layout* Compact(Layout* layout)
+{
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setSpacing(4);
+    return layout;
+}
+
+QLabel* Caption(const QString& text, QWidget* field)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(field);
+    return label;
+}
+
 // A caption above its field, in the field's column of the grid.
 void AddLabelled(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field,
                  int columnSpan = 1)
 {
-    auto* label = new QLabel(caption);
-    label->setBuddy(field);
-    grid->addWidget(label, row, column, 1, columnSpan);
+    grid->addWidget(Caption(caption, field), row, column, 1, columnSpan);
     grid->addWidget(field, row + 1, column, 1, columnSpan);
+}
+
+// A code field with its caption before it and its find button beside it.
+void AddCodeRow(QGridLayout* grid, const QString& caption, SpinField* code, QPushButton* find)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(Caption(caption, code));
+    row->addWidget(code);
+    row->addWidget(find);
+    row->addStretch();
+    grid->addLayout(row, 0, 0, 1, 4);
 }
 
 // Name, country and hex code of a unit code, or empty boxes for no unit
@@ -134,7 +159,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     btnLoad = MakeButton(QStringLiteral("btnLoad"), QStringLiteral("&Load File"));
     btnSave = MakeButton(QStringLiteral("btnSave"), QStringLiteral("Sa&ve File"));
     btnExit = MakeButton(QStringLiteral("btnExit"), QStringLiteral("&Return to Main Menu"));
-    auto* fileRow = new QHBoxLayout(gbFileOption);
+    auto* fileRow = Compact(new QHBoxLayout(gbFileOption));
     fileRow->addWidget(btnLoad);
     fileRow->addWidget(btnSave);
     fileRow->addStretch();
@@ -144,7 +169,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     btnPrev = MakeButton(QStringLiteral("btnPrev"), QStringLiteral("&Previous"));
     btnNext = MakeButton(QStringLiteral("btnNext"), QStringLiteral("&Next"));
     btnUpdate = MakeButton(QStringLiteral("btnUpdate"), QStringLiteral("&Update"));
-    auto* editorRow = new QHBoxLayout(GroupBox1);
+    auto* editorRow = Compact(new QHBoxLayout(GroupBox1));
     editorRow->addWidget(btnPrev);
     editorRow->addWidget(btnNext);
     editorRow->addWidget(btnUpdate);
@@ -164,16 +189,15 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     seFuel1 = MakeSpin(QStringLiteral("seFuel1"), 0, 255, 3);
     seTotalStr = MakeSpin(QStringLiteral("seTotalStr"), 0, 15, 2);
     seCurrentStr = MakeSpin(QStringLiteral("seCurrentStr"), 0, 15, 2);
-    auto* unitGrid = new QGridLayout(GroupBox4);
-    AddLabelled(unitGrid, 0, 0, QStringLiteral("Unit Code"), seUnitCode);
-    unitGrid->addWidget(btnFindUnit, 1, 1);
-    AddLabelled(unitGrid, 2, 0, QStringLiteral("Unit Name"), edtUnitName, 2);
-    AddLabelled(unitGrid, 2, 2, QStringLiteral("Country"), edtUnitCountry);
-    AddLabelled(unitGrid, 2, 3, QStringLiteral("Hex Code"), edtHexCode);
-    AddLabelled(unitGrid, 4, 0, QStringLiteral("Experience"), seExperience);
-    AddLabelled(unitGrid, 4, 1, QStringLiteral("Fuel"), seFuel1);
-    AddLabelled(unitGrid, 4, 2, QStringLiteral("Total Strength"), seTotalStr);
-    AddLabelled(unitGrid, 4, 3, QStringLiteral("Current Strength"), seCurrentStr);
+    auto* unitGrid = Compact(new QGridLayout(GroupBox4));
+    AddCodeRow(unitGrid, QStringLiteral("Unit Code"), seUnitCode, btnFindUnit);
+    AddLabelled(unitGrid, 1, 0, QStringLiteral("Unit Name"), edtUnitName, 2);
+    AddLabelled(unitGrid, 1, 2, QStringLiteral("Country"), edtUnitCountry);
+    AddLabelled(unitGrid, 1, 3, QStringLiteral("Hex Code"), edtHexCode);
+    AddLabelled(unitGrid, 3, 0, QStringLiteral("Experience"), seExperience);
+    AddLabelled(unitGrid, 3, 1, QStringLiteral("Fuel"), seFuel1);
+    AddLabelled(unitGrid, 3, 2, QStringLiteral("Total Strength"), seTotalStr);
+    AddLabelled(unitGrid, 3, 3, QStringLiteral("Current Strength"), seCurrentStr);
     unitGrid->setColumnStretch(0, 2);
     unitGrid->setColumnStretch(1, 1);
     unitGrid->setColumnStretch(2, 2);
@@ -186,12 +210,11 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     edtTransportName = MakeReadOnly(QStringLiteral("edtTransportName"));
     edtTransportCountry = MakeReadOnly(QStringLiteral("edtTransportCountry"));
     edtTransportHexCode = MakeReadOnly(QStringLiteral("edtTransportHexCode"));
-    auto* transportGrid = new QGridLayout(GroupBox3);
-    AddLabelled(transportGrid, 0, 0, QStringLiteral("Transport Code"), seTransportCode);
-    transportGrid->addWidget(btnFindTransport, 1, 1);
-    AddLabelled(transportGrid, 2, 0, QStringLiteral("Transport Name"), edtTransportName, 2);
-    AddLabelled(transportGrid, 2, 2, QStringLiteral("Country"), edtTransportCountry);
-    AddLabelled(transportGrid, 2, 3, QStringLiteral("Hex Code"), edtTransportHexCode);
+    auto* transportGrid = Compact(new QGridLayout(GroupBox3));
+    AddCodeRow(transportGrid, QStringLiteral("Transport Code"), seTransportCode, btnFindTransport);
+    AddLabelled(transportGrid, 1, 0, QStringLiteral("Transport Name"), edtTransportName, 2);
+    AddLabelled(transportGrid, 1, 2, QStringLiteral("Country"), edtTransportCountry);
+    AddLabelled(transportGrid, 1, 3, QStringLiteral("Hex Code"), edtTransportHexCode);
     transportGrid->setColumnStretch(0, 2);
     transportGrid->setColumnStretch(1, 1);
     transportGrid->setColumnStretch(2, 2);
@@ -205,17 +228,18 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
 
     GroupBox2 = MakeGroup(QStringLiteral("GroupBox2"), QStringLiteral("Unit Information"));
     auto* topRow = new QGridLayout;
+    topRow->setSpacing(4);
     AddLabelled(topRow, 0, 0, QStringLiteral("Unit No"), edtUnitNo);
     AddLabelled(topRow, 0, 1, QStringLiteral("Total No. Units"), edtTotalUnit);
     AddLabelled(topRow, 0, 2, QStringLiteral("Global Prestige"), sePrestige);
-    auto* unitInformation = new QVBoxLayout(GroupBox2);
+    auto* unitInformation = Compact(new QVBoxLayout(GroupBox2));
     unitInformation->addLayout(topRow);
     unitInformation->addWidget(GroupBox4);
     unitInformation->addWidget(GroupBox3);
     unitInformation->addStretch();
     unitInformation->addWidget(sbStatus);
 
-    auto* window = new QVBoxLayout(this);
+    auto* window = Compact(new QVBoxLayout(this));
     buildMenus();
     window->addWidget(gbFileOption);
     window->addWidget(GroupBox1);

@@ -31,15 +31,16 @@ namespace {
 // settings file points at a copy of the demo game, as run.sh sets it up.
 void StartProgram()
 {
-    static TempDir* work = nullptr;
-    if (work != nullptr)
+    static TempDir work;
+    static bool started = false;
+    if (started)
         return;
-    work = new TempDir;
-    CopyDemo(*work / "game/");
-    WriteBytes(*work / "DV2Edit.ini", "[Duvari 2 Directory]\r\n" + *work / "game/" +
-                                          "\r\n\r\n[Duvari 2 Save Game Directory]\r\n" +
-                                          *work / "game/SAVE/" + "\r\n");
-    std::filesystem::current_path(work->path());
+    started = true;
+    CopyDemo(work / "game/");
+    WriteBytes(work / "DV2Edit.ini", "[Duvari 2 Directory]\r\n" + work / "game/" +
+                                         "\r\n\r\n[Duvari 2 Save Game Directory]\r\n" +
+                                         work / "game/SAVE/" + "\r\n");
+    std::filesystem::current_path(work.path());
     SetUpApplication();
     CreateWindows();
     frmSplash->show();
@@ -52,18 +53,12 @@ std::string DemoCampaign()
     return std::filesystem::current_path().string() + "/game/SAVE/" + DemoSaves::CampaignFile;
 }
 
-template <typename Control>
-Control* Find(QWidget* window, const char* name)
-{
-    auto* control = window->findChild<Control*>(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
 // Presses an accelerator in the main menu and runs act inside the modal
 // window it opens; act must close that window.
 void OpenFromMainMenu(Qt::Key key, const std::function<void(QWidget*)>& act)
 {
+    // The main menu takes the keyboard again once an editor has closed.
+    ASSERT_TRUE(WaitUntil([] { return QApplication::activeWindow() == frmSplash; }));
     bool closed = false;
     OnNextModal([&](QWidget* modal) {
         EXPECT_TRUE(frmSplash->isVisible());
@@ -99,12 +94,14 @@ TEST(AppTest, FreeFontsStandInForMissingWindowsFonts)
     const QStringList installed = QFontDatabase::families();
     const QFontInfo menuFont(QApplication::font());
     EXPECT_EQ(menuFont.pixelSize(), 11);
-    if (!installed.contains("MS Sans Serif"))
+    if (!installed.contains("MS Sans Serif")) {
         EXPECT_EQ(menuFont.family(), "Liberation Sans");
+    }
     const QFontInfo titleFont(frmSplash->lblTitle->font());
     EXPECT_TRUE(titleFont.bold());
-    if (!installed.contains("Times New Roman"))
+    if (!installed.contains("Times New Roman")) {
         EXPECT_EQ(titleFont.family(), "Liberation Serif");
+    }
     // The title is not clipped.
     EXPECT_LE(QFontMetrics(frmSplash->lblTitle->font()).horizontalAdvance(frmSplash->lblTitle->text()),
               frmSplash->lblTitle->width());
@@ -145,23 +142,22 @@ TEST(AppTest, SaveGameEditorOpensModallyAndKeepsItsStateWhenReopened)
         ASSERT_EQ(modal, frmDV2SGEdit);
         EXPECT_EQ(modal->windowModality(), Qt::ApplicationModal);
         AnswerFileDialog(QString::fromStdString(DemoCampaign()));
-        Find<QPushButton>(modal, "btnLoad")->click();
-        Find<QPushButton>(modal, "btnNext")->click();
-        unitNo = Find<QLineEdit>(modal, "edtUnitNo")->text();
+        frmDV2SGEdit->btnLoad->click();
+        frmDV2SGEdit->btnNext->click();
+        unitNo = frmDV2SGEdit->edtUnitNo->text();
         // An edit that is never saved: leaving asks nothing about it.
-        auto* sePrestige = Find<SpinField>(modal, "sePrestige");
-        sePrestige->setValue(sePrestige->value() + 1);
-        prestige = sePrestige->value();
-        Find<QPushButton>(modal, "btnExit")->click();
+        frmDV2SGEdit->sePrestige->setValue(frmDV2SGEdit->sePrestige->value() + 1);
+        prestige = frmDV2SGEdit->sePrestige->value();
+        frmDV2SGEdit->btnExit->click();
     });
     EXPECT_EQ(unitNo, "2");
 
     OpenFromMainMenu(Qt::Key_S, [&](QWidget* modal) {
         ASSERT_EQ(modal, frmDV2SGEdit);
-        EXPECT_TRUE(Find<QGroupBox>(modal, "GroupBox1")->isEnabled());
-        EXPECT_EQ(Find<QLineEdit>(modal, "edtUnitNo")->text(), unitNo);
-        EXPECT_EQ(Find<SpinField>(modal, "sePrestige")->value(), prestige);
-        Find<QPushButton>(modal, "btnExit")->click();
+        EXPECT_TRUE(frmDV2SGEdit->GroupBox1->isEnabled());
+        EXPECT_EQ(frmDV2SGEdit->edtUnitNo->text(), unitNo);
+        EXPECT_EQ(frmDV2SGEdit->sePrestige->value(), prestige);
+        frmDV2SGEdit->btnExit->click();
     });
 }
 
@@ -171,18 +167,18 @@ TEST(AppTest, UnitAttributeEditorOpensModallyAndKeepsItsStateWhenReopened)
     OpenFromMainMenu(Qt::Key_A, [&](QWidget* modal) {
         ASSERT_EQ(modal, frmDV2Edit);
         EXPECT_EQ(modal->windowModality(), Qt::ApplicationModal);
-        Find<QPushButton>(modal, "btnLoad")->click();
-        Find<QPushButton>(modal, "btnNext")->click();
-        EXPECT_EQ(Find<SpinField>(modal, "seUnitCode")->value(), 2);
-        Find<QLineEdit>(modal, "edtUnitName")->setText("Renamed, not updated");
-        Find<QPushButton>(modal, "btnExit")->click();
+        frmDV2Edit->btnLoad->click();
+        frmDV2Edit->btnNext->click();
+        EXPECT_EQ(frmDV2Edit->seUnitCode->value(), 2);
+        frmDV2Edit->edtUnitName->setText("Renamed, not updated");
+        frmDV2Edit->btnReturn->click();
     });
 
     OpenFromMainMenu(Qt::Key_A, [&](QWidget* modal) {
         ASSERT_EQ(modal, frmDV2Edit);
-        EXPECT_EQ(Find<SpinField>(modal, "seUnitCode")->value(), 2);
-        EXPECT_EQ(Find<QLineEdit>(modal, "edtUnitName")->text(), "Renamed, not updated");
-        Find<QPushButton>(modal, "btnExit")->click();
+        EXPECT_EQ(frmDV2Edit->seUnitCode->value(), 2);
+        EXPECT_EQ(frmDV2Edit->edtUnitName->text(), "Renamed, not updated");
+        frmDV2Edit->btnReturn->click();
     });
 }
 
@@ -191,6 +187,7 @@ TEST(AppTest, UnitAttributeEditorOpensModallyAndKeepsItsStateWhenReopened)
 TEST(AppTest, ExitEndsTheProgramWithoutAsking)
 {
     StartProgram();
+    ASSERT_TRUE(WaitUntil([] { return QApplication::activeWindow() == frmSplash; }));
     bool asked = false;
     QTimer::singleShot(0, [] { QTest::keyClick(frmSplash, Qt::Key_X, Qt::AltModifier); });
     QTimer guard;
