@@ -34,7 +34,7 @@ bool IsUnitRecord(const std::uint8_t* data, std::size_t length, std::size_t p)
         && ByteAt(data, length, p + UnitField::TypeCode + 1) == ByteAt(data, length, p + UnitField::TypeCodeCopy + 1);
 }
 
-// The record test on bytes known to lie within the file; plain byte
+// The record test on a record known to lie within the file; plain byte
 // comparisons the compiler can run many at a time.
 std::uint8_t PassesInside(const std::uint8_t* record)
 {
@@ -66,8 +66,8 @@ int FindUnitList(const std::uint8_t* data, std::size_t length, std::size_t& star
     for (std::size_t first = UnitSearchStart; first + UnitSearchTail < length; first += Block) {
         const std::size_t starts = std::min(Block, length - UnitSearchTail - first);
         const std::size_t tested = starts + RunSpan;
-        // Offsets whose record test reads no byte at or beyond the end.
-        const std::size_t inside = std::min(tested, length - std::min(length, first + UnitField::TypeCodeCopy + 2));
+        // Offsets whose whole record lies within the file.
+        const std::size_t inside = std::min(tested, length + 1 - std::min(length + 1, first + UnitRecordSize));
         for (std::size_t j = 0; j < inside; ++j)
             pass[j] = PassesInside(data + first + j);
         for (std::size_t j = inside; j < tested; ++j)

@@ -111,7 +111,8 @@ int ListByTheRules(const std::string& bytes, std::size_t& start)
 {
     const auto at = [&](std::size_t p) { return p < bytes.size() ? bytes[p] : '\0'; };
     const auto isRecord = [&](std::size_t p) {
-        return at(p) != 0 && at(p) == at(p + 10) && at(p + 1) == at(p + 11);
+        return p + UnitRecordSize <= bytes.size() && at(p) != 0 && at(p) == at(p + 10)
+            && at(p + 1) == at(p + 11);
     };
     for (std::size_t i = UnitSearchStart; i + UnitSearchTail < bytes.size(); ++i) {
         int count = 0;
