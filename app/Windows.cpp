@@ -8,6 +8,7 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFont>
 #include <QIcon>
 
@@ -24,13 +25,48 @@ void SetUpApplication()
     QApplication::setFont(font);
 }
 
-void CreateWindows()
+namespace {
+
+// The windows are never destroyed before the process ends: each keeps what
+// it shows between openings.
+void CreateOtherWindows()
 {
-    // The windows are never destroyed before the process ends: each keeps
-    // what it shows between openings.
-    frmSplash = new TfrmSplash;
     frmDV2SGEdit = new TfrmDV2SGEdit;
     frmDV2Edit = new TfrmDV2Edit;
     frmSearch = new TfrmSearch;
     frmFindUnit = new TfrmFindUnit;
+}
+
+// Makes the other windows once the main menu has been painted for the first
+// time. They are made by a posted call, which the event loop delivers before
+// any input that could open one of them.
+class AfterFirstPaint : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QMetaObject::invokeMethod(this, [this] {
+                CreateOtherWindows();
+                deleteLater();
+            }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+void CreateWindows()
+{
+    frmSplash = new TfrmSplash;
+    CreateOtherWindows();
+}
+
+void ShowMainMenuFirst()
+{
+    frmSplash = new TfrmSplash;
+    frmSplash->installEventFilter(new AfterFirstPaint(frmSplash));
+    frmSplash->show();
 }

@@ -10,3 +10,8 @@ void SetUpApplication();
 // Creates the five windows once, main menu first, and leaves them for the
 // whole run; only the main menu is then shown, by the caller.
 void CreateWindows();
+
+// The program's start: creates and shows the main menu, then creates the
+// other four windows as soon as it has been painted, so that the menu shows
+// about as early as an empty window would.
+void ShowMainMenuFirst();

@@ -1,5 +1,4 @@
 // Duvari 2 Unit Editor: the main menu and its two editors.
-#include "app/Splash.h"
 #include "app/Windows.h"
 
 #include <QApplication>
@@ -10,7 +9,6 @@ int main(int, char** argv)
     int argCount = 1;
     QApplication app(argCount, argv);
     SetUpApplication();
-    CreateWindows();
-    frmSplash->show();
+    ShowMainMenuFirst();
     return app.exec();
 }
