@@ -173,7 +173,7 @@ std::string AdversarialImage()
         bytes[p] = static_cast<char>(p % Period < 260 ? 1 : 0);
     // A list of five units, alone at the end, with nothing before it that
     // could join it.
-    const std::size_t listStart = bytes.size() - UnitSearchTail - 1 - 4 * UnitRecordSize - 20;
+    const std::size_t listStart = bytes.size() - UnitRunLength * UnitRecordSize - 20;
     for (std::size_t p = listStart - 2 * Period; p < bytes.size(); ++p)
         bytes[p] = 0;
     for (int k = 0; k < UnitRunLength; ++k) {
