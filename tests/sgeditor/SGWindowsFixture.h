@@ -7,7 +7,6 @@
 #include <QStatusBar>
 #include <gtest/gtest.h>
 #include <memory>
-#include <string>
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
@@ -21,6 +20,8 @@
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
 
+using namespace DemoSaves;
+
 // A copy of the demo game in a fresh directory that also holds the settings
 // file, with the save game editor and the unit list as the program's windows.
 class SGWindowsTest : public ::testing::Test {
@@ -29,8 +30,6 @@ protected:
     {
         CopyDemo(game.path());
         SettingsDir = game.path().substr(0, game.path().size() - 1);
-        GameDir.clear();
-        SaveGameDir.clear();
         frmDV2SGEdit = editor.get();
         frmFindUnit = list.get();
     }
@@ -43,21 +42,11 @@ protected:
     }
 
     std::string Save(const std::string& name) const { return game / ("SAVE/" + name); }
-    std::string Campaign() const { return Save(DemoSaves::CampaignFile); }
+    std::string Campaign() const { return Save(CampaignFile); }
+    QString Status() const { return editor->sbStatus->findChild<QLabel*>()->text(); }
 
-    void WriteSettingsForGame()
-    {
-        SetGameDir(game.path());
-        WriteSettings();
-    }
-    // Picks path (or cancels, when empty) in the editor's open dialog.
-    void Load(const std::string& path)
-    {
-        AnswerFileDialog(QString::fromStdString(path));
-        editor->btnLoad->click();
-    }
-    // Picks path in the open dialog, then presses OK in the message box
-    // that follows.
+    // Picks path (or cancels, when empty) in the open dialog; with seen, then
+    // presses OK in the message box that follows.
     void LoadAnswering(const std::string& path, SeenMessage* seen)
     {
         OnNextModal([path, seen](QWidget* modal) {
@@ -67,21 +56,25 @@ protected:
                 modal->close();
                 return;
             }
+            if (path.empty())
+                return dialog->reject();
             // selectFile leaves the name box alone while it has the focus.
             if (QWidget* focused = dialog->focusWidget())
                 focused->clearFocus();
             dialog->selectFile(QString::fromStdString(path));
-            AnswerMessageBox(QMessageBox::Ok, seen);
-            static_cast<QDialog*>(dialog)->accept();
+            if (seen != nullptr)
+                AnswerMessageBox(QMessageBox::Ok, seen);
+            static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the pick
         });
         editor->btnLoad->click();
     }
+    void Load(const std::string& path) { LoadAnswering(path, nullptr); }
     void LoadCampaign()
     {
-        WriteSettingsForGame();
+        SetGameDir(game.path());
+        WriteSettings();
         Load(Campaign());
     }
-    QString Status() const { return editor->sbStatus->findChild<QLabel*>()->text(); }
 
     TempDir game;
     std::unique_ptr<TfrmDV2SGEdit> editor = std::make_unique<TfrmDV2SGEdit>();
