@@ -1,6 +1,5 @@
 #include "sgeditor/SaveGame.h"
 
-#include "data/FileError.h"
 #include "tests/faults/Faults.h"
 #include "tests/support/TestSupport.h"
 
@@ -8,7 +7,6 @@
 
 #include <filesystem>
 #include <sys/stat.h>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -16,7 +14,7 @@ namespace {
 
 constexpr std::size_t ListAt = 12000;
 
-// 20000 bytes in which no offset passes the record test but the count unit
+// Bytes in which no offset passes the record test but the count unit
 // records from ListAt on (codes 1, 2, ...).
 std::string SaveGameBytes(int count, std::size_t size = 20000)
 {
@@ -31,27 +29,61 @@ std::string SaveGameBytes(int count, std::size_t size = 20000)
     return bytes;
 }
 
-struct Image {
-    std::string bytes;
-    std::vector<TSaveGameUnit> units;
-    bool operator==(const Image&) const = default;
-};
-
-Image ImageOf(const TSaveGame& game)
+std::string BytesOf(const TSaveGame& game)
 {
-    Image image{std::string(reinterpret_cast<const char*>(game.Data()), game.Length()), {}};
+    return std::string(reinterpret_cast<const char*>(game.Data()), game.Length());
+}
+
+// The loaded bytes and the units read from them.
+std::string ImageOf(const TSaveGame& game)
+{
+    std::string image = BytesOf(game);
     for (int k = 0; k < game.UnitListCount(); ++k)
-        image.units.push_back(game.ReadUnit(k));
+        image += testing::PrintToString(game.ReadUnit(k));
     return image;
 }
 
-// A save game loaded and edited as a user would before saving. Loaded twice,
-// so that both of the game's buffers hold it and a load that mixed in stale
-// bytes would find a list.
-class SaveGameFaultsTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
+// Every failed save or load, and every file without a unit list, leaves
+// the save game directory and the image as they were, and the image can
+// still be saved elsewhere. The image was loaded twice, so that both of the
+// game's buffers hold it and a load that mixed in stale bytes would find a
+// list, then edited as a user would.
+TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
+{
+    const TempDir dir;
+    const std::string saveDir = dir / "SAVE/", path = saveDir + "GAME1.CSV", damaged = saveDir + "DAMAGED.SAV";
+    const std::string original = SaveGameBytes(7);
+    TSaveGame game;
+    const auto save = [&] { game.SaveToFile(path); };
+    const auto load = [&] { EXPECT_FALSE(game.LoadFromFile(damaged)); };
+    const auto damage = [&](const std::string& bytes, mode_t mode = 0666) {
+        return [=] {
+            WriteBytes(damaged, bytes);
+            chmod(damaged.c_str(), mode);
+        };
+    };
+    const StepFault faults[] = {
+        {"save: directory read-only", [&] { chmod(saveDir.c_str(), 0555); }, save, "File access denied"},
+        {"save: file read-only", [&] { chmod(path.c_str(), 0444); }, save, "File access denied"},
+        {"save: file a directory",
+         [&] {
+             fs::remove(path);
+             fs::create_directory(path);
+         },
+         save, "File access denied"},
+        {"save: disk full half way", [] {}, save, "Disk full", 15000},
+        {"load: empty", damage(""), load, "no error"},
+        {"load: four records, then the end", damage(original.substr(0, ListAt + 4 * UnitRecordSize + 10)), load,
+         "no error"},
+        {"load: 1 MiB + 1", damage(SaveGameBytes(10, SaveGameCapacity + 1)), load,
+         damaged + " is 1048577 bytes long"},
+        {"load: read-only", damage(original, 0444), load, "File access denied"},
+        {"load: a directory", [&] { fs::create_directory(damaged); }, load, "File access denied"},
+        {"load: missing", [] {}, load, "File not found"},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        fs::remove_all(saveDir);
         fs::create_directory(saveDir);
         WriteBytes(path, original);
         OpenToOthers(dir.path());
@@ -59,101 +91,20 @@ protected:
         ASSERT_TRUE(game.LoadFromFile(path));
         game.SetPrestige(9999);
         game.WriteUnit(0, {2, 0, 500, 30, 10, 10});
-    }
-
-    // After a failure the image is still there: saving it elsewhere works.
-    void ExpectNextSaveWorks()
-    {
-        TempDir other;
-        game.SaveToFile(other / "saved.sav");
-        EXPECT_EQ(ReadBytes(other / "saved.sav"), ImageOf(game).bytes);
-    }
-
-    TempDir dir;
-    const std::string saveDir = dir / "SAVE/";
-    const std::string path = saveDir + "GAME1.CSV";
-    const std::string original = SaveGameBytes(7);
-    TSaveGame game;
-};
-
-TEST_F(SaveGameFaultsTest, FailedSavesLeaveTheFileAndTheImage)
-{
-    struct Fault {
-        const char* what;
-        std::function<void()> apply;
-        std::string text;
-        long sizeLimit = 0;
-    };
-    const Fault faults[] = {
-        {"directory read-only", [&] { chmod(saveDir.c_str(), 0555); }, "File access denied"},
-        {"file read-only", [&] { chmod(path.c_str(), 0444); }, "File access denied"},
-        {"file replaced by a directory",
-         [&] {
-             fs::remove(path);
-             fs::create_directory(path);
-         },
-         "File access denied"},
-        {"disk full half way", [] {}, "Disk full", 15000},
-    };
-    const Image image = ImageOf(game);
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(fault.what);
-        fault.apply();
-        const DirContents before = ContentsOf(saveDir);
-        EXPECT_EQ(FaultText(fault.sizeLimit, fault.text, [&] { game.SaveToFile(path); }), fault.text);
-        EXPECT_EQ(ChangedPaths(before, ContentsOf(saveDir)), "");
+        const std::string image = ImageOf(game);
+        ExpectStepFails(fault, saveDir);
         EXPECT_EQ(ImageOf(game), image);
-        ExpectNextSaveWorks();
+
+        const TempDir other;
+        game.SaveToFile(other / "saved.sav");
+        EXPECT_EQ(ReadBytes(other / "saved.sav"), BytesOf(game));
         chmod(saveDir.c_str(), 0777);
-        fs::remove_all(path);
-        WriteBytes(path, original);
-        OpenToOthers(dir.path());
     }
 
     // A file gone since the load is written anew.
     fs::remove(path);
     game.SaveToFile(path);
-    EXPECT_EQ(ReadBytes(path), image.bytes);
-}
-
-TEST_F(SaveGameFaultsTest, FailedLoadsAndFilesWithoutAListLeaveTheImage)
-{
-    const std::string damaged = saveDir + "DAMAGED.SAV";
-    const auto file = [](const std::string& bytes, mode_t mode) {
-        return [=](const std::string& p) {
-            WriteBytes(p, bytes);
-            chmod(p.c_str(), mode);
-        };
-    };
-    const struct {
-        const char* what;
-        std::function<void(const std::string&)> make;
-        std::string text;
-    } damages[] = {
-        {"empty", file("", 0666), "no error"},
-        {"four records, then the end", file(original.substr(0, ListAt + 4 * UnitRecordSize + 10), 0666), "no error"},
-        {"1 MiB + 1", file(SaveGameBytes(10, SaveGameCapacity + 1), 0666), damaged + " is 1048577 bytes long"},
-        {"read-only", file(original, 0444), "File access denied"},
-        {"a directory", [](const std::string& p) { fs::create_directory(p); }, "File access denied"},
-        {"missing", [](const std::string&) {}, "File not found"},
-    };
-    const Image image = ImageOf(game);
-    for (const auto& damage : damages) {
-        SCOPED_TRACE(damage.what);
-        fs::remove_all(damaged);
-        damage.make(damaged);
-        const DirContents before = ContentsOf(saveDir);
-        bool found = false;
-        {
-            AsNobody nobody;
-            const std::string text = ErrorText([&] { found = game.LoadFromFile(damaged); });
-            EXPECT_TRUE(text.starts_with(damage.text)) << text;
-        }
-        EXPECT_FALSE(found);
-        EXPECT_EQ(ChangedPaths(before, ContentsOf(saveDir)), "");
-        EXPECT_EQ(ImageOf(game), image);
-    }
-    ExpectNextSaveWorks();
+    EXPECT_EQ(ReadBytes(path), BytesOf(game));
 }
 
 }  // namespace
