@@ -3,28 +3,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using Bytes = std::array<std::uint8_t, 4>;
 
-// Unit 1 of a table of three; its four country bytes.
-class UnitCodesTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        Equipment = TEquipTable{};
-        Equipment.UnitCount = 3;
-    }
-    void SetCountries(const Bytes& bytes) { std::ranges::copy(bytes, &Equipment.Records[1][Field::Countries]); }
-    Bytes Countries() const
-    {
-        Bytes bytes;
-        std::copy_n(&Equipment.Records[1][Field::Countries], 4, bytes.begin());
-        return bytes;
-    }
-};
+// The country bytes of unit 1 in a fresh table of three units.
+std::uint8_t* FreshCountryBytes(const Bytes& bytes)
+{
+    Equipment = TEquipTable{};
+    Equipment.UnitCount = 3;
+    std::uint8_t* at = &Equipment.Records[1][Field::Countries];
+    std::ranges::copy(bytes, at);
+    return at;
+}
 
-TEST(UnitClassNameTest, NamesEighteenCodesWithGaps)
+Bytes BytesAt(const std::uint8_t* at)
+{
+    Bytes bytes;
+    std::memcpy(bytes.data(), at, 4);
+    return bytes;
+}
+
+TEST(UnitCodesTest, EighteenClassCodesHaveNames)
 {
     int named = 0;
     for (int code = 0; code < 256; ++code)
@@ -35,19 +37,14 @@ TEST(UnitClassNameTest, NamesEighteenCodesWithGaps)
     EXPECT_EQ(UnitClassName(13), "Air Transport");
 }
 
-TEST_F(UnitCodesTest, EveryCountryRoundTripsThroughItsBit)
+TEST(UnitCodesTest, EveryCountryRoundTripsThroughItsBitAndTheFirstNonzeroByteDecides)
 {
     for (std::size_t k = 0; k < CountryCount; ++k) {
-        SetCountries({0xFF, 0xFF, 0xFF, 0xFF});
+        const std::uint8_t* c = FreshCountryBytes({0xFF, 0xFF, 0xFF, 0xFF});
         ASSERT_TRUE(SetCountryByName(1, CountryNames[k]));
-        const Bytes c = Countries();
         EXPECT_EQ(std::uint32_t{c[0]} << 24 | c[1] << 16 | c[2] << 8 | c[3], 1u << (30 - k)) << CountryNames[k];
         EXPECT_EQ(CountryName(1), CountryNames[k]);
     }
-}
-
-TEST_F(UnitCodesTest, FirstNonzeroByteDecides)
-{
     const struct {
         Bytes bytes;
         std::optional<std::string_view> name;
@@ -59,25 +56,26 @@ TEST_F(UnitCodesTest, FirstNonzeroByteDecides)
         {{0x00, 0x80, 0x00, 0x00}, "Germany"},    {{0x00, 0x00, 0x00, 0x80}, "Yugoslavia"},
     };
     for (const auto& c : cases) {
-        SetCountries(c.bytes);
+        FreshCountryBytes(c.bytes);
         EXPECT_EQ(CountryName(1), c.name) << testing::PrintToString(c.bytes);
     }
 }
 
-TEST_F(UnitCodesTest, NamesMatchWholeIgnoringCase)
+TEST(UnitCodesTest, CountryNamesMatchWholeIgnoringCase)
 {
     const std::pair<const char*, bool> names[] = {{"germany", true}, {"GERMANY", true}, {" Germany", false},
                                                   {"Germ", false},   {"", false},       {"Germany ", false}};
     for (const auto& [name, matches] : names) {
-        SetCountries({0x40, 0, 0x08, 0});
+        const std::uint8_t* bytes = FreshCountryBytes({0x40, 0, 0x08, 0});
         EXPECT_EQ(SetCountryByName(1, name), matches) << name;
-        EXPECT_EQ(Countries(), (matches ? Bytes{0, 0x80, 0, 0} : Bytes{})) << name;
+        EXPECT_EQ(BytesAt(bytes), (matches ? Bytes{0, 0x80, 0, 0} : Bytes{})) << name;
     }
     // A code beyond the table is left alone.
+    const std::uint8_t* beyond = &Equipment.Records[3][Field::Countries];
     Equipment.Records[3][Field::Countries] = 0x40;
     EXPECT_FALSE(CountryName(3));
     EXPECT_FALSE(SetCountryByName(3, "Italy"));
-    EXPECT_EQ(Equipment.Records[3][Field::Countries], 0x40);
+    EXPECT_EQ(BytesAt(beyond), (Bytes{0x40, 0, 0, 0}));
 }
 
 }  // namespace

@@ -17,8 +17,7 @@ void Put(std::string& bytes, std::size_t at, unsigned value, std::size_t width =
 }
 
 // size bytes of filler in which no offset passes the record test, with count
-// records from at on: codes first, first + 1, ... (multiples of 256 skipped),
-// a total strength of 9 and the other fields 0.
+// records from at on: codes first, first + 1, ... (multiples of 256 skipped).
 std::string Image(std::size_t size, std::size_t at = 0, int count = 0, unsigned first = 1)
 {
     std::string bytes(size, '\0');
@@ -28,11 +27,6 @@ std::string Image(std::size_t size, std::size_t at = 0, int count = 0, unsigned 
         first += first % 256 == 0;
         Put(bytes, p + UnitField::TypeCode, first);
         Put(bytes, p + UnitField::TypeCodeCopy, first);
-        Put(bytes, p + UnitField::TransportCode, 0);
-        Put(bytes, p + UnitField::Experience, 0);
-        Put(bytes, p + UnitField::CurrentStrength, 0, 1);
-        Put(bytes, p + UnitField::UnitFuel, 0, 1);
-        Put(bytes, p + UnitField::TotalStrength, 9, 1);
     }
     return bytes;
 }
@@ -113,6 +107,7 @@ TEST_F(SaveGameTest, FieldsAndPrestigeAreReadAndWrittenInTheirStoredForm)
     Put(bytes, p + UnitField::Experience, 65535);
     Put(bytes, p + UnitField::CurrentStrength, 20, 1);
     Put(bytes, p + UnitField::UnitFuel, 200, 1);
+    Put(bytes, p + UnitField::TotalStrength, 9, 1);
     bytes.replace(PrestigeOffset, 2, "\x10\x27");
     const std::string path = Write("GAME.CSV", bytes);
     ASSERT_TRUE(game.LoadFromFile(path));
