@@ -54,7 +54,7 @@ TEST(SettingsTest, SettingsDirIsCapturedOnceAndTheRootKeepsItsSeparator)
     EXPECT_EQ(SettingsPath(), "/DV2Edit.ini");
 }
 
-TEST(SettingsTest, GameDirOfAPickedFile)
+TEST(SettingsTest, GameDirRules)
 {
     const struct {
         std::string picked, ruleA, ruleB;
@@ -68,10 +68,8 @@ TEST(SettingsTest, GameDirOfAPickedFile)
         EXPECT_EQ(GameDirOfEquipFile(c.picked), c.ruleA) << c.picked;
         EXPECT_EQ(GameDirOfSaveGame(c.picked), c.ruleB) << c.picked;
     }
-}
 
-TEST(SettingsTest, SaveDirInAnyLetterCaseAndGameDirWithoutFinalSeparator)
-{
+    // SAVE in any letter case, "SAVE/" when there is none.
     const TempDir dir;
     SetGameDir(dir.path());
     EXPECT_EQ(SaveGameDir, dir / "SAVE/");
@@ -80,7 +78,7 @@ TEST(SettingsTest, SaveDirInAnyLetterCaseAndGameDirWithoutFinalSeparator)
     EXPECT_EQ(GameDir, dir.path());
     EXPECT_EQ(SaveGameDir, dir / "Save/");
 
-    // Joined as it stands, even where the name exists.
+    // A hand-edited directory without its final '/' is joined as it stands.
     WriteBytes(dir / "EQUIP97.EQP", "");
     GameDir = dir.path().substr(0, dir.path().size() - 1);
     EXPECT_EQ(EquipFilePath(), GameDir + "EQUIP97.EQP");
