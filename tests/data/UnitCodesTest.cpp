@@ -3,63 +3,48 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
-class UnitCodesTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        Equipment = TEquipTable{};
-        Equipment.UnitCount = 3;
-    }
+using Bytes = std::array<std::uint8_t, 4>;
 
-    void SetCountries(std::uint8_t b30, std::uint8_t b31, std::uint8_t b32, std::uint8_t b33)
-    {
-        auto* bytes = &Equipment.Records[1][Field::Countries];
-        bytes[0] = b30;
-        bytes[1] = b31;
-        bytes[2] = b32;
-        bytes[3] = b33;
-    }
+// The country bytes of unit 1 in a fresh table of three units.
+std::uint8_t* FreshCountryBytes(const Bytes& bytes)
+{
+    Equipment = TEquipTable{};
+    Equipment.UnitCount = 3;
+    std::uint8_t* at = &Equipment.Records[1][Field::Countries];
+    std::ranges::copy(bytes, at);
+    return at;
+}
 
-    std::array<std::uint8_t, 4> Countries() const
-    {
-        const auto* bytes = &Equipment.Records[1][Field::Countries];
-        return {bytes[0], bytes[1], bytes[2], bytes[3]};
-    }
-};
+Bytes BytesAt(const std::uint8_t* at)
+{
+    Bytes bytes;
+    std::memcpy(bytes.data(), at, 4);
+    return bytes;
+}
 
-TEST(UnitClassNameTest, NamesEighteenCodes)
+TEST(UnitCodesTest, EighteenClassCodesHaveNames)
 {
     int named = 0;
     for (int code = 0; code < 256; ++code)
         named += UnitClassName(static_cast<std::uint8_t>(code)).has_value();
     EXPECT_EQ(named, 18);
-    for (int code : {0, 5, 12, 14, 22, 255})
-        EXPECT_FALSE(UnitClassName(static_cast<std::uint8_t>(code)));
-    EXPECT_EQ(UnitClassName(1), "Infantry");
-    EXPECT_EQ(UnitClassName(13), "Air Transport");
-    EXPECT_EQ(UnitClassName(21), "Light Cruiser");
+    EXPECT_FALSE(UnitClassName(0) || UnitClassName(5) || UnitClassName(12) || UnitClassName(14) || UnitClassName(22));
 }
 
-TEST_F(UnitCodesTest, EveryCountryRoundTripsThroughItsBit)
+TEST(UnitCodesTest, EveryCountryRoundTripsThroughItsBitAndTheFirstNonzeroByteDecides)
 {
     for (std::size_t k = 0; k < CountryCount; ++k) {
-        SetCountries(0xFF, 0xFF, 0xFF, 0xFF);
+        const std::uint8_t* c = FreshCountryBytes({0xFF, 0xFF, 0xFF, 0xFF});
         ASSERT_TRUE(SetCountryByName(1, CountryNames[k]));
-        const std::uint32_t bits = (std::uint32_t{Countries()[0]} << 24) | (Countries()[1] << 16)
-                                   | (Countries()[2] << 8) | Countries()[3];
-        EXPECT_EQ(bits, 1u << (30 - k)) << CountryNames[k];
+        EXPECT_EQ(std::uint32_t{c[0]} << 24 | c[1] << 16 | c[2] << 8 | c[3], 1u << (30 - k)) << CountryNames[k];
         EXPECT_EQ(CountryName(1), CountryNames[k]);
     }
-    EXPECT_EQ(CountryNames[9], "USA");
-    EXPECT_EQ(CountryNames[25], "Republican");
-}
-
-TEST_F(UnitCodesTest, FirstNonzeroByteDecides)
-{
     const struct {
-        std::array<std::uint8_t, 4> bytes;
+        Bytes bytes;
         std::optional<std::string_view> name;
     } cases[] = {
         {{0x00, 0x00, 0x00, 0x00}, std::nullopt}, {{0x40, 0x00, 0x00, 0x00}, "Austria"},
@@ -69,32 +54,26 @@ TEST_F(UnitCodesTest, FirstNonzeroByteDecides)
         {{0x00, 0x80, 0x00, 0x00}, "Germany"},    {{0x00, 0x00, 0x00, 0x80}, "Yugoslavia"},
     };
     for (const auto& c : cases) {
-        SetCountries(c.bytes[0], c.bytes[1], c.bytes[2], c.bytes[3]);
-        EXPECT_EQ(CountryName(1), c.name) << int(c.bytes[0]) << ' ' << int(c.bytes[1]) << ' '
-                                          << int(c.bytes[2]) << ' ' << int(c.bytes[3]);
+        FreshCountryBytes(c.bytes);
+        EXPECT_EQ(CountryName(1), c.name) << testing::PrintToString(c.bytes);
     }
 }
 
-TEST_F(UnitCodesTest, NamesMatchWholeIgnoringCase)
+TEST(UnitCodesTest, CountryNamesMatchWholeIgnoringCase)
 {
-    for (const char* name : {"germany", "GERMANY"}) {
-        SetCountries(0x40, 0, 0x08, 0);
-        EXPECT_TRUE(SetCountryByName(1, name));
-        EXPECT_EQ(Countries(), (std::array<std::uint8_t, 4>{0, 0x80, 0, 0}));
+    const std::pair<const char*, bool> names[] = {{"germany", true}, {"GERMANY", true}, {" Germany", false},
+                                                  {"Germ", false},   {"", false},       {"Germany ", false}};
+    for (const auto& [name, matches] : names) {
+        const std::uint8_t* bytes = FreshCountryBytes({0x40, 0, 0x08, 0});
+        EXPECT_EQ(SetCountryByName(1, name), matches) << name;
+        EXPECT_EQ(BytesAt(bytes), (matches ? Bytes{0, 0x80, 0, 0} : Bytes{})) << name;
     }
-    for (const char* name : {" Germany", "Germ", "", "Germany "}) {
-        SetCountries(0, 0x80, 0, 0);
-        EXPECT_FALSE(SetCountryByName(1, name)) << name;
-        EXPECT_EQ(Countries(), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
-    }
-}
-
-TEST_F(UnitCodesTest, CodesBeyondTheTableAreLeftAlone)
-{
+    // A code beyond the table is left alone.
+    const std::uint8_t* beyond = &Equipment.Records[3][Field::Countries];
     Equipment.Records[3][Field::Countries] = 0x40;
     EXPECT_FALSE(CountryName(3));
     EXPECT_FALSE(SetCountryByName(3, "Italy"));
-    EXPECT_EQ(Equipment.Records[3][Field::Countries], 0x40);
+    EXPECT_EQ(BytesAt(beyond), (Bytes{0x40, 0, 0, 0}));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include "data/Equipment.h"
-#include "data/FileError.h"
 #include "tests/faults/Faults.h"
 #include "tests/support/TestSupport.h"
 
@@ -23,149 +22,75 @@ std::string CountBytes(std::uint16_t count)
     return {static_cast<char>(count % 256), static_cast<char>(count / 256)};
 }
 
-// The demo game, loaded and edited as a user would before saving: a name,
-// a cost, and a unit added, so that the record file has to grow.
-class EquipmentFaultsTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
+// Every failed save or load leaves both files, the directory and the table
+// as they were, and the table can still be saved elsewhere. The table is
+// the demo, edited as a user would: a name, a cost, and a unit added, so
+// that the record file has to grow.
+TEST(EquipmentFaultsTest, FailedSavesAndLoadsLeaveTheFilesAndTheTable)
+{
+    const TempDir dir;
+    const std::string eqp = dir / EquipFileName, txt = dir / NameFileName, damaged = dir / "DAMAGED.EQP";
+    const auto save = [&] { SaveEquipment(eqp, txt); };
+    const auto load = [&](const std::string& eqpPath, const std::string& txtPath) {
+        return [=] { LoadEquipment(eqpPath, txtPath); };
+    };
+    const auto damage = [&](const std::string& bytes) {
+        return [=] {
+            WriteBytes(damaged, bytes);
+            chmod(damaged.c_str(), 0666);
+        };
+    };
+    const auto readOnly = [](const std::string& path) { return [=] { chmod(path.c_str(), 0444); }; };
+    const auto byDirectory = [](const std::string& path) {
+        return [=] {
+            fs::remove(path);
+            fs::create_directory(path);
+        };
+    };
+    const std::string records = std::string(10 * EquipRecordSize, '\x07');
+    const StepFault faults[] = {
+        {"save: directory read-only", readOnly(dir.path()), save, "File access denied"},
+        {"save: record file read-only", readOnly(eqp), save, "File access denied"},
+        {"save: names file read-only", readOnly(txt), save, "File access denied"},
+        {"save: record file a directory", byDirectory(eqp), save, "File access denied"},
+        {"save: names file a directory", byDirectory(txt), save, "File access denied"},
+        {"save: record file gone", [&] { fs::remove(eqp); }, save, "File not found"},
+        {"save: disk full half way", [] {}, save, "Disk full", 20000},
+        {"load: empty", damage(""), load(damaged, txt), "Read beyond end of file"},
+        {"load: half a count", damage("\x05"), load(damaged, txt), "Read beyond end of file"},
+        {"load: cut inside a record", damage(CountBytes(20) + records), load(damaged, txt), "Read beyond end of file"},
+        {"load: count 0", damage(CountBytes(0) + records), load(damaged, txt), damaged + " holds 0 unit types"},
+        {"load: count 1", damage(CountBytes(1) + records), load(damaged, txt), damaged + " holds 1 unit types"},
+        {"load: count 1025", damage(CountBytes(1025) + std::string(1025 * EquipRecordSize, '\x07')),
+         load(damaged, txt), damaged + " holds 1025 unit types"},
+        {"load: count 65535", damage(CountBytes(65535) + records), load(damaged, txt), " holds 65535 unit types"},
+        {"load: names file missing", damage(CountBytes(2) + records), load(damaged, dir / "no.txt"), "File not found"},
+        {"load: names file a directory", byDirectory(txt), load(eqp, txt), "File access denied"},
+        {"load: record file missing", [] {}, load(dir / "no.eqp", txt), "File not found"},
+        {"load: record file a directory", byDirectory(eqp), load(eqp, txt), "File access denied"},
+        {"load: record file read-only", readOnly(eqp), load(eqp, txt), "File access denied"},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        fs::remove_all(eqp);
+        fs::remove_all(txt);
         CopyDemo(dir.path());
         OpenToOthers(dir.path());
         LoadEquipment(eqp, txt);
         Equipment.UnitNames[1] = "Edited";
         Equipment.Records[1][Field::Cost] ^= 1;
         ASSERT_EQ(AddUnit(2), 586);
-    }
-
-    // After a failure the table still holds the edits: saving it elsewhere
-    // works and reads back as the same table.
-    void ExpectNextSaveWorks()
-    {
-        TempDir other;
-        CopyDemo(other.path());
         const auto table = std::make_unique<TEquipTable>(Equipment);
+        ExpectStepFails(fault, dir.path());
+        EXPECT_TRUE(SameTable(Equipment, *table));
+
+        const TempDir other;
+        CopyDemo(other.path());
         SaveEquipment(other / EquipFileName, other / NameFileName);
         LoadEquipment(other / EquipFileName, other / NameFileName);
         EXPECT_TRUE(SameTable(Equipment, *table));
-    }
-
-    TempDir dir;
-    const std::string eqp = dir / EquipFileName;
-    const std::string txt = dir / NameFileName;
-};
-
-TEST_F(EquipmentFaultsTest, FailedSavesLeaveBothFilesAndTheTable)
-{
-    const auto readOnly = [](const std::string& path) { chmod(path.c_str(), 0444); };
-    const auto byDirectory = [](const std::string& path) {
-        fs::remove(path);
-        fs::create_directory(path);
-    };
-    struct Fault {
-        const char* what;
-        std::function<void()> apply;
-        std::string text;
-        long sizeLimit = 0;
-        std::string txtPath;
-    };
-    const std::string lockedDir = dir / "locked/";
-    const Fault faults[] = {
-        {"directory read-only", [&] { chmod(dir.path().c_str(), 0555); }, "File access denied", 0, ""},
-        {"record file read-only", [&] { readOnly(eqp); }, "File access denied", 0, ""},
-        {"names file read-only", [&] { readOnly(txt); }, "File access denied", 0, ""},
-        {"record file a directory", [&] { byDirectory(eqp); }, "File access denied", 0, ""},
-        {"names file a directory", [&] { byDirectory(txt); }, "File access denied", 0, ""},
-        {"record file gone", [&] { fs::remove(eqp); }, "File not found", 0, ""},
-        {"disk full half way", [] {}, "Disk full", 20000, ""},
-        {"names file in a read-only directory",
-         [&] {
-             fs::create_directory(lockedDir);
-             fs::copy(txt, lockedDir + NameFileName);
-             OpenToOthers(lockedDir);
-             chmod(lockedDir.c_str(), 0555);
-         },
-         "File access denied", 0, lockedDir + NameFileName},
-    };
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(fault.what);
-        SetUp();
-        const auto table = std::make_unique<TEquipTable>(Equipment);
-        fault.apply();
-        const DirContents before = ContentsOf(dir.path());
-        const std::string names = fault.txtPath.empty() ? txt : fault.txtPath;
-        EXPECT_EQ(FaultText(fault.sizeLimit, fault.text, [&] { SaveEquipment(eqp, names); }), fault.text);
-        EXPECT_EQ(ChangedPaths(before, ContentsOf(dir.path())), "");
-        EXPECT_TRUE(SameTable(Equipment, *table));
-        ExpectNextSaveWorks();
         chmod(dir.path().c_str(), 0777);
-        chmod(lockedDir.c_str(), 0777);
-        fs::remove_all(dir.path() + "locked");
-        fs::remove_all(eqp);
-        fs::remove_all(txt);
     }
-}
-
-TEST_F(EquipmentFaultsTest, DamagedFilesAreRefusedAndLeaveTheTable)
-{
-    const std::string demo = ReadBytes(eqp);
-    const std::string records = demo.substr(2, 10 * EquipRecordSize);
-    struct Damage {
-        const char* what;
-        std::string eqpBytes;
-        std::string text;
-    };
-    const Damage damages[] = {
-        {"empty", "", "Read beyond end of file"},
-        {"half a count", "\x05", "Read beyond end of file"},
-        {"cut inside a record", demo.substr(0, 2 + 100 * EquipRecordSize + 30), "Read beyond end of file"},
-        {"count 0", CountBytes(0) + records, " holds 0 unit types"},
-        {"count 1", CountBytes(1) + records, " holds 1 unit types"},
-        {"count 1025", CountBytes(1025) + std::string(1025 * EquipRecordSize, '\x07'), " holds 1025 unit types"},
-        {"count 65535", CountBytes(65535) + records, " holds 65535 unit types"},
-    };
-    const std::string damaged = dir / "DAMAGED.EQP";
-    for (const Damage& damage : damages) {
-        SCOPED_TRACE(damage.what);
-        WriteBytes(damaged, damage.eqpBytes);
-        const auto table = std::make_unique<TEquipTable>(Equipment);
-        const DirContents before = ContentsOf(dir.path());
-        const std::string text = ErrorText([&] { LoadEquipment(damaged, txt); });
-        EXPECT_NE(text.find(damage.text), std::string::npos) << text;
-        EXPECT_EQ(ChangedPaths(before, ContentsOf(dir.path())), "");
-        EXPECT_TRUE(SameTable(Equipment, *table));
-    }
-    // Either file replaced by a directory.
-    fs::create_directory(dir / "DIR");
-    const auto table = std::make_unique<TEquipTable>(Equipment);
-    EXPECT_EQ(ErrorText([&] { LoadEquipment(dir / "DIR", txt); }), "File access denied");
-    EXPECT_EQ(ErrorText([&] { LoadEquipment(eqp, dir / "DIR"); }), "File access denied");
-    EXPECT_TRUE(SameTable(Equipment, *table));
-
-    ExpectNextSaveWorks();
-    LoadEquipment(eqp, txt);  // and the good pair still loads
-    EXPECT_EQ(Equipment.UnitCount, 586);
-}
-
-TEST_F(EquipmentFaultsTest, GarbageNamesLoadAsNamesTheFileCanHoldAgain)
-{
-    // Every byte value, CR and LF in every order, and a Ctrl-Z far on.
-    std::string garbage;
-    for (int i = 0; i < 40000; ++i)
-        garbage += static_cast<char>((i * 7919 + i / 256) % 256 == 26 ? 'z' : (i * 7919 + i / 256) % 256);
-    garbage[30000] = 26;
-    WriteBytes(txt, garbage);
-    const std::string demoEqp = ReadBytes(eqp);
-
-    LoadEquipment(eqp, txt);
-    for (std::size_t k = 0; k < Equipment.UnitCount; ++k) {
-        EXPECT_LE(Equipment.UnitNames[k].size(), MaxUnitNameLength) << k;
-        EXPECT_EQ(Equipment.UnitNames[k].find_first_of("\r\x1A"), std::string::npos) << k;
-    }
-    const auto table = std::make_unique<TEquipTable>(Equipment);
-    SaveEquipment(eqp, txt);
-    EXPECT_EQ(ReadBytes(eqp), demoEqp);
-    LoadEquipment(eqp, txt);
-    EXPECT_TRUE(SameTable(Equipment, *table));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include "tests/support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <csignal>
 #include <filesystem>
 #include <stdexcept>
@@ -36,11 +38,7 @@ void OpenToOthers(const std::string& dir)
 {
     fs::permissions(dir, fs::perms::all);
     for (const auto& entry : fs::recursive_directory_iterator(dir))
-        fs::permissions(entry.path(),
-                        entry.is_directory() ? fs::perms::all
-                                             : fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
-                                                   | fs::perms::group_write | fs::perms::others_read
-                                                   | fs::perms::others_write);
+        fs::permissions(entry.path(), entry.is_directory() ? fs::perms::all : fs::perms(0666));
 }
 
 std::string ErrorText(const std::function<void()>& fn)
@@ -65,6 +63,15 @@ std::string FaultText(long sizeLimit, const std::string& text, const std::functi
         return seen == text ? 0 : seen == "no error" ? 1 : 2;
     });
     return status == 0 ? text : status == 1 ? "no error" : "other error";
+}
+
+void ExpectStepFails(const StepFault& fault, const std::string& dir)
+{
+    fault.apply();
+    const DirContents before = ContentsOf(dir);
+    const std::string text = FaultText(fault.sizeLimit, fault.text, fault.run);
+    EXPECT_NE(text.find(fault.text), std::string::npos) << text;
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(dir)), "");
 }
 
 FileSizeLimit::FileSizeLimit(long limit)

@@ -25,6 +25,18 @@ std::string ErrorText(const std::function<void()>& fn);
 // sizeLimit bytes ("no error" or "other error" otherwise).
 std::string FaultText(long sizeLimit, const std::string& text, const std::function<void()>& fn);
 
+// A fault (apply) and the step that must then fail (run) with an error
+// containing text, run as "nobody" or, with sizeLimit > 0, in a child
+// whose writes fail beyond that many bytes.
+struct StepFault {
+    const char* what;
+    std::function<void()> apply, run;
+    std::string text;
+    long sizeLimit = 0;
+};
+// Expects the step's text and nothing under dir changed.
+void ExpectStepFails(const StepFault& fault, const std::string& dir);
+
 // While it lives, this process's writes fail beyond limit bytes of file
 // size, as on a full disk (EFBIG). For window tests, whose modal boxes
 // cannot run in a forked child.
