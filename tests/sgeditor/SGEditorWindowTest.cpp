@@ -1,6 +1,6 @@
 #include <QAction>
-#include <QTest>
 #include <filesystem>
+#include <QTest>
 #include <sys/stat.h>
 
 #include "tests/sgeditor/SGWindowsFixture.h"
@@ -135,7 +135,7 @@ TEST_F(SGEditorWindowTest, StepsWrapAndAskAboutUnstoredChanges)
               (TSaveGameUnit{stored.TypeCode, stored.TransportCode, stored.Experience, 77, 15, 15}));
 }
 
-TEST_F(SGEditorWindowTest, TotalStrengthBoundsCurrentStrengthUnlessZero)
+TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
 {
     LoadCampaign();
     ShowUnit(CurrentAboveTotalUnit);  // current strength 12 of total 10
@@ -153,12 +153,8 @@ TEST_F(SGEditorWindowTest, TotalStrengthBoundsCurrentStrengthUnlessZero)
     editor->btnUpdate->click();
     editor->btnSave->click();
     EXPECT_EQ(Saved().ReadUnit(ZeroTotalUnit).CurrentStrength, 7);
-}
 
-TEST_F(SGEditorWindowTest, CodesShowNameCountryAndHexCodeOnlyForLoadedUnits)
-{
-    LoadCampaign();
-    EXPECT_EQ(editor->edtTransportHexCode->text(), "");
+    // Codes show name, country and hex code only for units of the table.
     ShowUnit(Code300Unit);
     EXPECT_EQ(editor->edtHexCode->text(), "2C01");
     EXPECT_EQ(editor->edtTransportName->text(), Name(HighestUnitCode));

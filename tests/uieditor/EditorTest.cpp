@@ -1,5 +1,6 @@
 // The unit attribute editor driven as a user drives it.
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QFileDialog>
 #include <sys/stat.h>
 
@@ -197,7 +198,7 @@ TEST_F(EditorTest, UnknownCountryWarnsAndStoresEverythingElse)
     EXPECT_EQ(CountryName(10).value_or(""), "Republican");
 }
 
-TEST_F(EditorTest, CreateUnitCopiesTheStoredTemplate)
+TEST_F(EditorTest, CreateUnitCopiesTheStoredTemplateAndSaveWritesIt)
 {
     Load();
     editor->seUnitCode->setValue(12);
@@ -220,24 +221,20 @@ TEST_F(EditorTest, CreateUnitCopiesTheStoredTemplate)
     EXPECT_EQ(Status(), "Unit created");
     EXPECT_FALSE(editor->UnitChanged);
 
-    editor->btnNext->click();  // wraps past the new unit, and frees the code again
-    EXPECT_EQ(editor->CurrentUnit, 1);
-    EXPECT_TRUE(editor->seUnitCode->isEnabled());
-}
-
-TEST_F(EditorTest, SaveWritesTheTableWithoutPendingChanges)
-{
-    Load();
-    Type(editor->edtUnitName, "Updated");
-    editor->btnUpdate->click();
+    // Save writes the table without a pending edit.
     Type(editor->edtUnitName, "Pending");
     editor->btnSave->click();
     EXPECT_EQ(Status(), "EQUIP97.EQP and EQUIP97.TXT has been saved");
     TEquipTable saved;
     LoadEquipFile(game + "EQUIP97.EQP", saved);
     LoadNameFile(game + "EQUIP97.TXT", saved);
-    EXPECT_EQ(saved.UnitCount, 586);
-    EXPECT_EQ(saved.UnitNames[1], "Updated");
+    EXPECT_EQ(saved.UnitCount, 587);
+    EXPECT_EQ(saved.UnitNames[586], Equipment.UnitNames[12]);
+
+    AnswerMessageBox(QMessageBox::No);  // about the pending edit
+    editor->btnNext->click();  // wraps past the new unit, and frees the code again
+    EXPECT_EQ(editor->CurrentUnit, 1);
+    EXPECT_TRUE(editor->seUnitCode->isEnabled());
 }
 
 TEST_F(EditorTest, BeforeTheFirstLoadCommandsChangeNothing)

@@ -100,7 +100,7 @@ TEST_F(SearchTest, NameSearchGoesOnFromTheLastFindUnlessTickedAndNeverWraps)
     EXPECT_EQ(Found(), "585");
 }
 
-TEST_F(SearchTest, KeysDoNotCloseTheDialogAndTabFollowsTheDesign)
+TEST_F(SearchTest, NeitherEscapeNorEnterClosesTheDialog)
 {
     Load();
     search->show();
@@ -109,17 +109,4 @@ TEST_F(SearchTest, KeysDoNotCloseTheDialogAndTabFollowsTheDesign)
     QTest::keyClick(search->edtSearch, Qt::Key_Escape);
     EXPECT_TRUE(search->isVisible());
     EXPECT_EQ(Found(), "");
-
-    const auto tabOrder = [](QWidget* first, int count) {
-        QStringList names;
-        for (QWidget* w = first; names.size() < count; w = w->nextInFocusChain())
-            if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled()
-                && !w->objectName().isEmpty() && !w->objectName().startsWith("qt_"))
-                names << w->objectName();
-        return names.join(' ');
-    };
-    EXPECT_EQ(tabOrder(search->rbUnitCode, 7),
-              "rbUnitCode rbUnitName btnFind btnCancel edtSearch cbSearch btnOK");
-    EXPECT_EQ(tabOrder(editor->edtUnitName, 8),
-              "edtUnitName seUnitCode edtHexCode edtUnitType cbCountry seMonth seYear seCost");
 }
