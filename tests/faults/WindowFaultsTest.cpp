@@ -13,9 +13,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The text of the box the command shows, answered with OK.
-QString BoxTextOf(const std::function<void()>& command)
+struct Fault {
+    const char* what;
+    std::function<void()> apply;
+    QString text;
+    long sizeLimit;  // a full disk beyond this many bytes; 0: run as nobody
+};
+
+// The text of the box command shows under fault, answered with OK.
+QString BoxTextUnder(const Fault& fault, const std::function<void()>& command)
 {
+    std::optional<AsNobody> nobody;
+    std::optional<FileSizeLimit> limit;
+    if (fault.sizeLimit > 0)
+        limit.emplace(fault.sizeLimit);
+    else
+        nobody.emplace();
     SeenMessage seen;
     AnswerMessageBox(QMessageBox::Ok, &seen);
     command();
@@ -43,20 +56,11 @@ protected:
 TEST_F(SaveGameEditorFaultsTest, FailedSavesShowTheirTextAndLeaveTheFile)
 {
     const std::string saveDir = game / "SAVE";
-    struct Fault {
-        const char* what;
-        std::function<void()> apply;
-        QString text;
-        long sizeLimit;
-    };
     const Fault faults[] = {
         {"directory read-only", [&] { chmod(saveDir.c_str(), 0555); }, "File access denied.", 0},
         {"file read-only", [&] { chmod(Campaign().c_str(), 0444); }, "File access denied.", 0},
         {"file replaced by a directory",
-         [&] {
-             fs::remove(Campaign());
-             fs::create_directory(Campaign());
-         },
+         [&] { fs::remove(Campaign()), fs::create_directory(Campaign()); },
          "File access denied.", 0},
         {"disk full half way", [] {}, "Disk full.", 20000},
     };
@@ -65,15 +69,7 @@ TEST_F(SaveGameEditorFaultsTest, FailedSavesShowTheirTextAndLeaveTheFile)
         fault.apply();
         const DirContents before = ContentsOf(saveDir);
         const QString status = Status();
-        {
-            std::optional<AsNobody> nobody;
-            std::optional<FileSizeLimit> limit;
-            if (fault.sizeLimit > 0)
-                limit.emplace(fault.sizeLimit);
-            else
-                nobody.emplace();
-            EXPECT_EQ(BoxTextOf([&] { editor->btnSave->click(); }), fault.text);
-        }
+        EXPECT_EQ(BoxTextUnder(fault, [&] { editor->btnSave->click(); }), fault.text);
         EXPECT_EQ(ChangedPaths(before, ContentsOf(saveDir)), "");
         EXPECT_EQ(Status(), status);
 
@@ -96,11 +92,13 @@ TEST_F(SaveGameEditorFaultsTest, RefusedFilesLeaveTheShownGameAndItsFile)
     for (const std::string& path : {big, empty, Save(DemoSaves::NoListFile)}) {
         SCOPED_TRACE(path);
         SeenMessage seen;
-        LoadAnswering(path, &seen);
+        Load(path, &seen);
+        EXPECT_EQ(seen.icon, QMessageBox::Warning);
         EXPECT_TRUE(seen.text.contains(QString::fromStdString(path))) << seen.text.toStdString();
         EXPECT_EQ(editor->edtTotalUnit->text(), QString::number(DemoSaves::CampaignUnitCount));
         EXPECT_EQ(editor->edtUnitNo->text(), "2");
         EXPECT_EQ(editor->sePrestige->value(), 1234);
+        EXPECT_EQ(Status(), "");
     }
     EXPECT_EQ(ChangedPaths(before, ContentsOf(game / "SAVE")), "");
 
@@ -120,42 +118,33 @@ protected:
         AnswerMessageBox(QMessageBox::Yes);  // a copy of the shown unit, so that the record file grows
         editor->btnCreateClick();
         ASSERT_EQ(Equipment.UnitCount, 587);
+        table = std::make_unique<TEquipTable>(Equipment);
+    }
+    void ExpectTableKept() const
+    {
+        EXPECT_EQ(Equipment.UnitCount, table->UnitCount);
+        EXPECT_TRUE(Equipment.Records == table->Records && Equipment.UnitNames == table->UnitNames);
     }
     const std::string eqp = game + EquipFileName;
     const std::string txt = game + NameFileName;
+    std::unique_ptr<TEquipTable> table;
 };
 
 TEST_F(UnitEditorFaultsTest, FailedSavesShowTheirTextAndLeaveBothFiles)
 {
-    struct Fault {
-        const char* what;
-        std::function<void()> apply;
-        QString text;
-        long sizeLimit;
-    };
     const Fault faults[] = {
         {"names file read-only", [&] { chmod(txt.c_str(), 0444); }, "File access denied.", 0},
         {"game directory read-only", [&] { chmod(game.c_str(), 0555); }, "File access denied.", 0},
         {"record file gone", [&] { fs::remove(eqp); }, "File not found.", 0},
         {"disk full half way", [] {}, "Disk full.", 20000},
     };
-    const auto table = std::make_unique<TEquipTable>(Equipment);
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.what);
         fault.apply();
         const DirContents before = ContentsOf(game);
-        {
-            std::optional<AsNobody> nobody;
-            std::optional<FileSizeLimit> limit;
-            if (fault.sizeLimit > 0)
-                limit.emplace(fault.sizeLimit);
-            else
-                nobody.emplace();
-            EXPECT_EQ(BoxTextOf([&] { editor->btnSaveClick(); }), fault.text);
-        }
+        EXPECT_EQ(BoxTextUnder(fault, [&] { editor->btnSaveClick(); }), fault.text);
         EXPECT_EQ(ChangedPaths(before, ContentsOf(game)), "");
-        EXPECT_EQ(Equipment.UnitCount, table->UnitCount);
-        EXPECT_TRUE(Equipment.Records == table->Records && Equipment.UnitNames == table->UnitNames);
+        ExpectTableKept();
 
         chmod(game.c_str(), 0777);
         CopyDemo(game);
@@ -166,19 +155,29 @@ TEST_F(UnitEditorFaultsTest, FailedSavesShowTheirTextAndLeaveBothFiles)
     }
 }
 
-TEST_F(UnitEditorFaultsTest, DamagedRecordFileIsRefusedAndTheTableStays)
+TEST_F(UnitEditorFaultsTest, FailedLoadsLeaveTheTableTheControlsAndTheFiles)
 {
-    const auto table = std::make_unique<TEquipTable>(Equipment);
-    WriteBytes(eqp, std::string("\x01\x04", 2) + std::string(1025 * EquipRecordSize, '\x07'));
-    const DirContents before = ContentsOf(game);
-    const QString text = BoxTextOf([&] { editor->btnLoadClick(); });
-    EXPECT_TRUE(text.contains("holds 1025 unit types")) << text.toStdString();
-    EXPECT_EQ(ChangedPaths(before, ContentsOf(game)), "");
-    EXPECT_EQ(Equipment.UnitCount, table->UnitCount);
-    EXPECT_TRUE(Equipment.Records == table->Records && Equipment.UnitNames == table->UnitNames);
-    EXPECT_EQ(editor->CurrentUnit, 586);
-
-    WriteBytes(eqp, ReadBytes(DemoDir() + EquipFileName));
+    Type(editor->edtUnitName, "Pending");
+    const std::string demo = ReadBytes(DemoDir() + EquipFileName);
+    const std::pair<std::string, QString> damaged[] = {
+        {demo.substr(0, 1000), "Read beyond end of file."},
+        {std::string("\x01\x04", 2) + std::string(1025 * EquipRecordSize, '\x07'),
+         "holds 1025 unit types"}};
+    for (const auto& [bytes, text] : damaged) {
+        SCOPED_TRACE(text.toStdString());
+        WriteBytes(eqp, bytes);
+        const DirContents before = ContentsOf(game);
+        const QString shown = BoxText([&] { editor->btnLoadClick(); });
+        EXPECT_TRUE(shown.contains(text)) << shown.toStdString();
+        EXPECT_EQ(ChangedPaths(before, ContentsOf(game)), "");
+        ExpectTableKept();
+        EXPECT_EQ(editor->seUnitCode->value(), 586);
+        EXPECT_EQ(editor->edtUnitName->text(), "Pending");
+        EXPECT_TRUE(editor->UnitChanged);
+        EXPECT_EQ(Status(), "Unit Information has been changed");
+        EXPECT_FALSE(editor->seUnitCode->isEnabled());
+    }
+    WriteBytes(eqp, demo);
     editor->btnLoadClick();
     EXPECT_EQ(Status(), "Files loaded");
     EXPECT_EQ(Equipment.UnitCount, 586);

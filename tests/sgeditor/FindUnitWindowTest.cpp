@@ -11,28 +11,29 @@ protected:
         SGWindowsTest::SetUp();
         LoadCampaign();
     }
-    // Opens the list from button, makes row current and presses the button
-    // named pressed.
-    void Pick(QPushButton* button, int row, const char* pressed = "btnSelect")
+    // Opens the list from button, makes row current and selects it or exits.
+    void Pick(QPushButton* button, int row, bool select = true)
     {
-        OnNextModal([this, row, pressed](QWidget*) {
+        OnNextModal([this, row, select](QWidget*) {
             list->sgUnit->setCurrentCell(row, 0);
-            list->findChild<QPushButton*>(pressed)->click();
+            (select ? list->btnSelect : list->btnExit)->click();
         });
         button->click();
     }
     QString Cell(int row, int column) const { return list->sgUnit->item(row, column)->text(); }
-    QString Name(int code) const { return QString::fromStdString(Equipment.UnitNames[code]); }
 };
 
 TEST_F(FindUnitWindowTest, EveryOpeningListsEachUnitCodeInItsOwnRow)
 {
-    Pick(editor->btnFindUnit, 37, "btnExit");
+    Pick(editor->btnFindUnit, 37, false);
     ASSERT_EQ(list->sgUnit->rowCount(), DemoUnit::Count);
     EXPECT_EQ(Cell(0, 0), QString(38, ' ') + "Unit Name");
     EXPECT_EQ(Cell(0, 1), QString(17, ' ') + "Country");
     EXPECT_EQ(Cell(DemoUnit::LastCode, 0), Name(DemoUnit::LastCode));
     EXPECT_EQ(Cell(37, 1), QString::fromLatin1(CountryName(37)->data()));
+    // Cancelled, it changed nothing.
+    EXPECT_EQ(editor->seUnitCode->value(), CampaignSpecialUnits[0].TypeCode);
+    EXPECT_EQ(Status(), "GAME1.CSV save game data loaded");
 
     Equipment.UnitCount = 100;
     Equipment.UnitNames[10].clear();
@@ -48,6 +49,9 @@ TEST_F(FindUnitWindowTest, EveryOpeningListsEachUnitCodeInItsOwnRow)
 
 TEST_F(FindUnitWindowTest, SelectingSetsTheTargetCodeAsIfTyped)
 {
+    Pick(editor->btnFindUnit, CampaignSpecialUnits[0].TypeCode);  // the code already shown
+    EXPECT_EQ(Status(), "GAME1.CSV save game data loaded");
+
     Pick(editor->btnFindTransport, 37);
     EXPECT_EQ(editor->seTransportCode->value(), 37);
     EXPECT_EQ(editor->edtTransportName->text(), Name(37));
@@ -62,14 +66,6 @@ TEST_F(FindUnitWindowTest, SelectingSetsTheTargetCodeAsIfTyped)
     EXPECT_EQ(editor->edtUnitName->text(), Name(37));
     Pick(editor->btnFindUnit, 0);  // the title row: the lowest unit code
     EXPECT_EQ(editor->seUnitCode->value(), 1);
-}
-
-TEST_F(FindUnitWindowTest, CancelOrTheCodeAlreadyShownChangesNothing)
-{
-    Pick(editor->btnFindUnit, 37, "btnExit");
-    Pick(editor->btnFindUnit, CampaignSpecialUnits[0].TypeCode);
-    EXPECT_EQ(editor->seUnitCode->value(), CampaignSpecialUnits[0].TypeCode);
-    EXPECT_EQ(Status(), "GAME1.CSV save game data loaded");
 }
 
 }  // namespace

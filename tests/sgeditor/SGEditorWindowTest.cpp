@@ -1,23 +1,19 @@
 #include <QAction>
-#include <QGroupBox>
-#include <QTest>
 #include <filesystem>
+#include <QTest>
 #include <sys/stat.h>
 
 #include "tests/sgeditor/SGWindowsFixture.h"
 
 namespace {
 
-const QString StoreQuestion =
-    QStringLiteral("You have made changes to this unit.\nDo you wish to update this changes?");
-
 class SGEditorWindowTest : public SGWindowsTest {
 protected:
-    TSaveGameUnit SavedUnit(int k) const
+    TSaveGame Saved() const
     {
         TSaveGame saved;
         EXPECT_TRUE(saved.LoadFromFile(Campaign()));
-        return saved.ReadUnit(k);
+        return saved;
     }
     void ShowUnit(int k)
     {
@@ -34,64 +30,40 @@ protected:
     }
 };
 
-TEST_F(SGEditorWindowTest, LoadWithSettingsShowsTheFirstUnit)
+TEST_F(SGEditorWindowTest, LoadWithAndWithoutSettings)
 {
-    LoadCampaign();
-    EXPECT_EQ(Status(), "GAME1.CSV save game data loaded");
-    EXPECT_TRUE(editor->GroupBox1->isEnabled() && editor->GroupBox2->isEnabled());
-    EXPECT_EQ(editor->edtUnitNo->text() + "/" + editor->edtTotalUnit->text(),
-              QString("1/%1").arg(CampaignUnitCount));
-    EXPECT_EQ(editor->sePrestige->value(), CampaignPrestige);
-    EXPECT_EQ(editor->edtUnitName->text(), QString::fromStdString(Equipment.UnitNames[1]));
-    EXPECT_EQ(editor->seTransportCode->maximum(), DemoUnit::LastCode);
-}
-
-TEST_F(SGEditorWindowTest, LoadWithoutSettingsWritesThemAndBoundsThePrestige)
-{
+    // Without: the game is the directory above the save game's; the stored
+    // prestige 60000 shows as 55000, which the image takes at once.
     Load(Save(ScenarioFile));
     GameDir.clear();
     ReadSettings();
     EXPECT_EQ(GameDir, game.path());
     EXPECT_EQ(SaveGameDir, game / "SAVE/");
     EXPECT_EQ(Status(), "scen1.sav save game data loaded");
-
-    // The stored 60000 shows as 55000, which the image takes at once.
     editor->btnSave->click();
-    TSaveGame saved;
-    ASSERT_TRUE(saved.LoadFromFile(Save(ScenarioFile)));
-    EXPECT_EQ(saved.Prestige(), 55000);
-}
+    TSaveGame scenario;
+    ASSERT_TRUE(scenario.LoadFromFile(Save(ScenarioFile)));
+    EXPECT_EQ(scenario.Prestige(), 55000);
 
-TEST_F(SGEditorWindowTest, LoadReloadsTheEquipmentEvenWhenCancelledAndNamesOtherFilesWhole)
-{
     LoadCampaign();
+    EXPECT_EQ(Status(), "GAME1.CSV save game data loaded");
+    EXPECT_TRUE(editor->GroupBox1->isEnabled() && editor->GroupBox2->isEnabled());
+    EXPECT_EQ(editor->edtUnitNo->text() + "/" + editor->edtTotalUnit->text(),
+              QString("1/%1").arg(CampaignUnitCount));
+    EXPECT_EQ(editor->sePrestige->value(), CampaignPrestige);
+    EXPECT_EQ(editor->edtUnitName->text(), Name(1));
+    EXPECT_EQ(editor->seTransportCode->maximum(), DemoUnit::LastCode);
+
+    // The table is read again even when the pick is cancelled.
     Equipment.UnitNames[1] = "Unsaved edit";
     Load("");
     EXPECT_NE(Equipment.UnitNames[1], "Unsaved edit");
-    EXPECT_EQ(Status(), "GAME1.CSV save game data loaded");
-
     std::filesystem::copy_file(Campaign(), game / "copy.csv");
     Load(game / "copy.csv");
     EXPECT_EQ(Status(), QString::fromStdString(game / "copy.csv") + " save game data loaded");
 }
 
-TEST_F(SGEditorWindowTest, AFileWithoutUnitListIsRefusedAndChangesNothing)
-{
-    LoadCampaign();
-    editor->btnNext->click();
-    SeenMessage seen;
-    LoadAnswering(Save(NoListFile), &seen);
-    EXPECT_EQ(seen.icon, QMessageBox::Warning);
-    EXPECT_TRUE(seen.text.contains(QString::fromStdString(Save(NoListFile))));
-    EXPECT_EQ(editor->edtUnitNo->text(), "2");
-    EXPECT_EQ(Status(), "");
-
-    const std::string noList = ReadBytes(Save(NoListFile));
-    editor->btnSave->click();
-    EXPECT_EQ(ReadBytes(Save(NoListFile)), noList);
-}
-
-TEST_F(SGEditorWindowTest, FileFailuresEndTheCommandAtTheFailingStep)
+TEST_F(SGEditorWindowTest, FailedLoadsEndAtTheFailingStep)
 {
     SetGameDir(game.path());
     WriteSettings();
@@ -100,10 +72,9 @@ TEST_F(SGEditorWindowTest, FileFailuresEndTheCommandAtTheFailingStep)
     SeenMessage seen;
     {
         AsNobody nobody;
-        LoadAnswering(Campaign(), &seen);
+        Load(Campaign(), &seen);
     }
     EXPECT_EQ(seen.text, "File access denied.");
-    EXPECT_EQ(seen.title, AppTitle);
     EXPECT_EQ(Equipment.UnitCount, DemoUnit::Count);  // the step before stays done
     EXPECT_FALSE(editor->GroupBox2->isEnabled());
 
@@ -111,21 +82,24 @@ TEST_F(SGEditorWindowTest, FileFailuresEndTheCommandAtTheFailingStep)
     AnswerMessageBox(QMessageBox::Ok, &seen);  // and no open dialog before it
     editor->btnLoad->click();
     EXPECT_EQ(seen.text, "File not found.");
-}
 
-TEST_F(SGEditorWindowTest, BeforeALoadTheCommandsDoNothingAndSaveRefuses)
-{
+    // Before a load the commands do nothing, Save refuses, and only
+    // "Return to Main Menu" closes the window.
     for (QAction* action : editor->findChildren<QAction*>())
         if (action->text() != "Sa&ve File" && action->text() != "&Load File")
             action->trigger();
-    SeenMessage seen;
     AnswerMessageBox(QMessageBox::Ok, &seen);
     editor->btnSave->click();
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_EQ(editor->edtUnitNo->text(), "");
+    editor->show();
+    QTest::keyClick(editor.get(), Qt::Key_Escape);
+    EXPECT_TRUE(editor->isVisible());
+    editor->btnExit->click();
+    EXPECT_FALSE(editor->isVisible());
 }
 
-TEST_F(SGEditorWindowTest, NextAndPreviousWrapAndAskAboutChanges)
+TEST_F(SGEditorWindowTest, StepsWrapAndAskAboutUnstoredChanges)
 {
     LoadCampaign();
     const std::string before = ReadBytes(Campaign());
@@ -137,34 +111,31 @@ TEST_F(SGEditorWindowTest, NextAndPreviousWrapAndAskAboutChanges)
     EXPECT_EQ(Status(), "Unit Information has been changed");
     editor->btnSave->click();  // the unstored edit stays out, and stays pending
     EXPECT_EQ(ReadBytes(Campaign()), before);
-    EXPECT_EQ(NextAnswering(QMessageBox::No), StoreQuestion);
+    EXPECT_EQ(NextAnswering(QMessageBox::No),
+              "You have made changes to this unit.\nDo you wish to update this changes?");
     EXPECT_EQ(editor->edtUnitNo->text(), "1");
     editor->btnSave->click();
     EXPECT_EQ(ReadBytes(Campaign()), before);
 
     editor->sePrestige->setValue(9999);  // in the image at once, yet it asks
-    EXPECT_EQ(NextAnswering(QMessageBox::No), StoreQuestion);
+    EXPECT_FALSE(NextAnswering(QMessageBox::No).isEmpty());
     editor->btnSave->click();
-    TSaveGame saved;
-    ASSERT_TRUE(saved.LoadFromFile(Campaign()));
-    EXPECT_EQ(saved.Prestige(), 9999);
-}
+    EXPECT_EQ(Saved().Prestige(), 9999);
 
-TEST_F(SGEditorWindowTest, YesStoresAllSixValuesWithinTheLimits)
-{
-    LoadCampaign();
+    // Yes stores all six values within the limits: total strength 20 and
+    // current strength 18 go back as 15 and 15.
     ShowUnit(OverStrengthUnit);
+    EXPECT_EQ(editor->seTotalStr->value(), 15);
     editor->seFuel1->setValue(77);
     NextAnswering(QMessageBox::Yes);
     EXPECT_EQ(Status(), "");
     editor->btnSave->click();
-    // Total strength 20 and current strength 18 go back as 15 and 15.
     const TSaveGameUnit stored = CampaignSpecialUnits[OverStrengthUnit];
-    EXPECT_EQ(SavedUnit(OverStrengthUnit),
+    EXPECT_EQ(Saved().ReadUnit(OverStrengthUnit),
               (TSaveGameUnit{stored.TypeCode, stored.TransportCode, stored.Experience, 77, 15, 15}));
 }
 
-TEST_F(SGEditorWindowTest, TotalStrengthBoundsCurrentStrengthUnlessZero)
+TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
 {
     LoadCampaign();
     ShowUnit(CurrentAboveTotalUnit);  // current strength 12 of total 10
@@ -181,17 +152,12 @@ TEST_F(SGEditorWindowTest, TotalStrengthBoundsCurrentStrengthUnlessZero)
     EXPECT_EQ(editor->seCurrentStr->value(), 7);
     editor->btnUpdate->click();
     editor->btnSave->click();
-    EXPECT_EQ(SavedUnit(ZeroTotalUnit).CurrentStrength, 7);
-}
+    EXPECT_EQ(Saved().ReadUnit(ZeroTotalUnit).CurrentStrength, 7);
 
-TEST_F(SGEditorWindowTest, CodesShowNameCountryAndHexCodeOnlyForLoadedUnits)
-{
-    LoadCampaign();
-    EXPECT_EQ(editor->edtTransportHexCode->text(), "");
+    // Codes show name, country and hex code only for units of the table.
     ShowUnit(Code300Unit);
     EXPECT_EQ(editor->edtHexCode->text(), "2C01");
-    EXPECT_EQ(editor->edtTransportName->text(),
-              QString::fromStdString(Equipment.UnitNames[HighestUnitCode]));
+    EXPECT_EQ(editor->edtTransportName->text(), Name(HighestUnitCode));
     EXPECT_FALSE(editor->edtTransportCountry->text().isEmpty());
     editor->seTransportCode->setValue(0);
     EXPECT_EQ(editor->edtTransportName->text() + editor->edtTransportCountry->text()
@@ -200,16 +166,6 @@ TEST_F(SGEditorWindowTest, CodesShowNameCountryAndHexCodeOnlyForLoadedUnits)
     Equipment.UnitCount = 200;  // a smaller table loaded meanwhile
     editor->seUnitCode->setValue(250);
     EXPECT_EQ(editor->edtUnitName->text() + editor->edtHexCode->text(), "");
-}
-
-TEST_F(SGEditorWindowTest, OnlyReturnToMainMenuClosesTheWindow)
-{
-    EXPECT_FALSE(editor->windowFlags() & Qt::WindowCloseButtonHint);
-    editor->show();
-    QTest::keyClick(editor.get(), Qt::Key_Escape);
-    EXPECT_TRUE(editor->isVisible());
-    editor->btnExit->click();
-    EXPECT_FALSE(editor->isVisible());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,20 +45,16 @@ protected:
     std::string Save(const std::string& name) const { return game / ("SAVE/" + name); }
     std::string Campaign() const { return Save(CampaignFile); }
     QString Status() const { return editor->sbStatus->findChild<QLabel*>()->text(); }
+    QString Name(int code) const { return QString::fromStdString(Equipment.UnitNames[code]); }
 
     // Picks path (or cancels, when empty) in the open dialog; with seen, then
     // presses OK in the message box that follows.
-    void LoadAnswering(const std::string& path, SeenMessage* seen)
+    void Load(const std::string& path, SeenMessage* seen = nullptr)
     {
         OnNextModal([path, seen](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (dialog == nullptr) {
-                ADD_FAILURE() << "expected the open dialog";
-                modal->close();
-                return;
-            }
-            if (path.empty())
-                return dialog->reject();
+            if (dialog == nullptr || path.empty())
+                return modal->close(), void();
             // selectFile leaves the name box alone while it has the focus.
             if (QWidget* focused = dialog->focusWidget())
                 focused->clearFocus();
@@ -68,7 +65,6 @@ protected:
         });
         editor->btnLoad->click();
     }
-    void Load(const std::string& path) { LoadAnswering(path, nullptr); }
     void LoadCampaign()
     {
         SetGameDir(game.path());

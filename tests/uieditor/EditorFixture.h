@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -13,9 +16,11 @@
 #include "data/UnitCodes.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "tools/makedemo/DemoUnits.h"
 #include "uieditor/UIEditor.h"
 #include "uieditor/UISearch.h"
 #include "widgets/Cp1252.h"
+#include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
 
 // The editor and its search dialog over a copy of the demo game in game,
@@ -30,8 +35,6 @@ protected:
         GameDir.clear();
         SaveGameDir.clear();
         SettingsDir = work.path().substr(0, work.path().size() - 1);
-        editor = std::make_unique<TfrmDV2Edit>();
-        search = std::make_unique<TfrmSearch>();
         frmDV2Edit = editor.get();
         frmSearch = search.get();
         editor->show();
@@ -44,25 +47,17 @@ protected:
         });
         watchdog.start(3000);
     }
-
     void TearDown() override
     {
         frmDV2Edit = nullptr;
         frmSearch = nullptr;
     }
 
-    // A settings file naming dir as the game directory; GameDir stays empty.
-    void WriteSettingsFor(const std::string& dir)
-    {
-        SetGameDir(dir);
-        WriteSettings();
-        GameDir.clear();
-        SaveGameDir.clear();
-    }
-
+    // Loads the game through a settings file that names it.
     void Load()
     {
-        WriteSettingsFor(game);
+        SetGameDir(game);
+        WriteSettings();
         editor->btnLoadClick();
         ASSERT_EQ(Equipment.UnitCount, 586);
     }
@@ -76,15 +71,22 @@ protected:
             QTest::sendKeyEvent(QTest::Click, control, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 
-    QString Status() const { return editor->lblStatus->text(); }
-    QString Name(std::uint16_t code) const
+    // The text of the box command shows, answered with answer.
+    static QString BoxText(const std::function<void()>& command,
+                           QMessageBox::StandardButton answer = QMessageBox::Ok)
     {
-        return FromCp1252(Equipment.UnitNames[code]);
+        SeenMessage seen;
+        AnswerMessageBox(answer, &seen);
+        command();
+        return seen.text;
     }
+
+    QString Status() const { return editor->lblStatus->text(); }
+    QString Name(std::uint16_t code) const { return FromCp1252(Equipment.UnitNames[code]); }
 
     TempDir work;
     const std::string game = work / "game/";
-    std::unique_ptr<TfrmDV2Edit> editor;
-    std::unique_ptr<TfrmSearch> search;
+    std::unique_ptr<TfrmDV2Edit> editor = std::make_unique<TfrmDV2Edit>();
+    std::unique_ptr<TfrmSearch> search = std::make_unique<TfrmSearch>();
     QTimer watchdog;
 };

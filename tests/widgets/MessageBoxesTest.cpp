@@ -4,38 +4,26 @@
 
 #include <gtest/gtest.h>
 
-TEST(MessageBoxesTest, ErrorBoxAddsAFullStopAfterLettersOnly)
+TEST(MessageBoxesTest, ErrorsWarningsAndQuestions)
 {
     SeenMessage seen;
-    AnswerMessageBox(QMessageBox::Ok, &seen);
-    ShowErrorBox(nullptr, "Disk full");
-    EXPECT_EQ(seen.text, "Disk full.");
-    EXPECT_EQ(seen.title, AppTitle);
-    EXPECT_EQ(seen.icon, QMessageBox::Critical);
-
-    AnswerMessageBox(QMessageBox::Ok, &seen);
-    ShowErrorBox(nullptr, "Stopped!");
-    EXPECT_EQ(seen.text, "Stopped!");
-}
-
-TEST(MessageBoxesTest, RunCommandShowsFileErrorsAndRefusals)
-{
-    SeenMessage seen;
+    const std::pair<QString, QString> errors[] = {{"Disk full", "Disk full."}, {"Stopped!", "Stopped!"}};
+    for (const auto& [text, shown] : errors) {
+        AnswerMessageBox(QMessageBox::Ok, &seen);
+        ShowErrorBox(nullptr, text);
+        EXPECT_EQ(seen.text, shown);
+        EXPECT_EQ(seen.title, AppTitle);
+        EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    }
     AnswerMessageBox(QMessageBox::Ok, &seen);
     EXPECT_FALSE(RunCommand(nullptr, [] { throw FileError(ErrorCode::AccessDenied); }));
     EXPECT_EQ(seen.text, "File access denied.");
-
     AnswerMessageBox(QMessageBox::Ok, &seen);
     EXPECT_FALSE(RunCommand(nullptr, [] { throw FileRefused("Nothing is loaded."); }));
     EXPECT_EQ(seen.title, "Warning");
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
-
     EXPECT_TRUE(RunCommand(nullptr, [] {}));
-}
 
-TEST(MessageBoxesTest, QuestionsAreAnsweredYesOrNo)
-{
-    SeenMessage seen;
     AnswerMessageBox(QMessageBox::Yes, &seen);
     EXPECT_TRUE(AskYesNo(nullptr, "First line\rsecond line"));
     EXPECT_EQ(seen.text, "First line\nsecond line");
