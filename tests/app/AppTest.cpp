@@ -73,12 +73,14 @@ TEST(AppTest, FontsAndPictureShowAsDesigned)
     const QStringList installed = QFontDatabase::families();
     const QFontInfo menuFont(QApplication::font());
     EXPECT_EQ(menuFont.pixelSize(), 11);
-    if (!installed.contains("MS Sans Serif"))
+    if (!installed.contains("MS Sans Serif")) {
         EXPECT_EQ(menuFont.family(), "Liberation Sans");
+    }
     const QFontInfo titleFont(frmSplash->lblTitle->font());
     EXPECT_TRUE(titleFont.bold());
-    if (!installed.contains("Times New Roman"))
+    if (!installed.contains("Times New Roman")) {
         EXPECT_EQ(titleFont.family(), "Liberation Serif");
+    }
     EXPECT_LE(QFontMetrics(frmSplash->lblTitle->font()).horizontalAdvance(frmSplash->lblTitle->text()),
               frmSplash->lblTitle->width());
     for (QWidget* window : QApplication::topLevelWidgets())

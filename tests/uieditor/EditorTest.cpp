@@ -34,7 +34,7 @@ TEST_F(EditorTest, FirstLoadWithoutSettingsAsksForTheGame)
 
     // Settings that cannot be written end the load.
     chmod(work.path().c_str(), 0555);
-    for (const std::string& file : {EquipFileName, NameFileName})
+    for (const char* file : {EquipFileName, NameFileName})
         chmod((game + file).c_str(), 0666);
     {
         AsNobody nobody;
