@@ -10,4 +10,4 @@ bash scripts/game-settings.sh build/shots
 mkdir -p docs
 docs=$(pwd)/docs
 cd build/shots
-QT_QPA_PLATFORM=offscreen ../tests/app/dv2screenshots "$docs"
+QT_QPA_PLATFORM=offscreen ../tools/screenshots/dv2screenshots "$docs"
