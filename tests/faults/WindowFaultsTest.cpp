@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         SGWindowsTest::SetUp();
-        OpenToOthers(game.path());
+        OpenToOthers(game);
         LoadCampaign();
         editor->sePrestige->setValue(1234);
         AnswerMessageBox(QMessageBox::No);  // leaving the unit asks whether to store it
@@ -55,7 +55,7 @@ protected:
 
 TEST_F(SaveGameEditorFaultsTest, FailedSavesShowTheirTextAndLeaveTheFile)
 {
-    const std::string saveDir = game / "SAVE";
+    const std::string saveDir = game + "SAVE";
     const Fault faults[] = {
         {"directory read-only", [&] { chmod(saveDir.c_str(), 0555); }, "File access denied.", 0},
         {"file read-only", [&] { chmod(Campaign().c_str(), 0444); }, "File access denied.", 0},
@@ -76,7 +76,7 @@ TEST_F(SaveGameEditorFaultsTest, FailedSavesShowTheirTextAndLeaveTheFile)
         chmod(saveDir.c_str(), 0777);
         fs::remove_all(Campaign());
         fs::copy(DemoDir() + "SAVE/" + DemoSaves::CampaignFile, Campaign());
-        OpenToOthers(game.path());
+        OpenToOthers(game);
         editor->btnSave->click();
         EXPECT_EQ(Status(), "Save Game Data Saved");
         EXPECT_TRUE(SavedWithEdits());
@@ -88,7 +88,7 @@ TEST_F(SaveGameEditorFaultsTest, RefusedFilesLeaveTheShownGameAndItsFile)
     const std::string big = Save("BIG.SAV"), empty = Save("EMPTY.SAV");
     WriteBytes(big, std::string(SaveGameCapacity + 1, '\x01'));
     WriteBytes(empty, "");
-    const DirContents before = ContentsOf(game / "SAVE");
+    const DirContents before = ContentsOf(game + "SAVE");
     for (const std::string& path : {big, empty, Save(DemoSaves::NoListFile)}) {
         SCOPED_TRACE(path);
         SeenMessage seen;
@@ -100,12 +100,12 @@ TEST_F(SaveGameEditorFaultsTest, RefusedFilesLeaveTheShownGameAndItsFile)
         EXPECT_EQ(editor->sePrestige->value(), 1234);
         EXPECT_EQ(Status(), "");
     }
-    EXPECT_EQ(ChangedPaths(before, ContentsOf(game / "SAVE")), "");
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(game + "SAVE")), "");
 
     // The next save writes the game still shown, to its own file.
     editor->btnSave->click();
     EXPECT_TRUE(SavedWithEdits());
-    EXPECT_EQ(ChangedPaths(before, ContentsOf(game / "SAVE")), std::string(DemoSaves::CampaignFile) + " ");
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(game + "SAVE")), std::string(DemoSaves::CampaignFile) + " ");
 }
 
 class UnitEditorFaultsTest : public EditorFixture {

@@ -28,7 +28,6 @@ TEST_F(FindUnitWindowTest, EveryOpeningListsEachUnitCodeInItsOwnRow)
     Pick(editor->btnFindUnit, 37, false);
     ASSERT_EQ(list->sgUnit->rowCount(), DemoUnit::Count);
     EXPECT_EQ(Cell(0, 0), QString(38, ' ') + "Unit Name");
-    EXPECT_EQ(Cell(0, 1), QString(17, ' ') + "Country");
     EXPECT_EQ(Cell(DemoUnit::LastCode, 0), Name(DemoUnit::LastCode));
     EXPECT_EQ(Cell(37, 1), QString::fromLatin1(CountryName(37)->data()));
     // Cancelled, it changed nothing.
@@ -55,7 +54,6 @@ TEST_F(FindUnitWindowTest, SelectingSetsTheTargetCodeAsIfTyped)
     Pick(editor->btnFindTransport, 37);
     EXPECT_EQ(editor->seTransportCode->value(), 37);
     EXPECT_EQ(editor->edtTransportName->text(), Name(37));
-    EXPECT_EQ(editor->edtTransportHexCode->text(), "2500");
     EXPECT_EQ(editor->seUnitCode->value(), CampaignSpecialUnits[0].TypeCode);
     EXPECT_EQ(Status(), "Unit Information has been changed");
     Pick(editor->btnFindTransport, 0);

@@ -6,16 +6,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <gtest/gtest.h>
 #include <memory>
 
-#include "data/Equipment.h"
-#include "data/Settings.h"
 #include "data/UnitCodes.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SGEditor.h"
-#include "tests/support/QtTestSupport.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/WindowFixture.h"
 #include "tools/makedemo/DemoSaves.h"
 #include "tools/makedemo/DemoUnits.h"
 #include "widgets/MessageBoxes.h"
@@ -23,14 +19,12 @@
 
 using namespace DemoSaves;
 
-// A copy of the demo game in a fresh directory that also holds the settings
-// file, with the save game editor and the unit list as the program's windows.
-class SGWindowsTest : public ::testing::Test {
+// The save game editor and the unit list over a copy of the demo game.
+class SGWindowsTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        CopyDemo(game.path());
-        SettingsDir = game.path().substr(0, game.path().size() - 1);
+        WindowFixture::SetUp();
         frmDV2SGEdit = editor.get();
         frmFindUnit = list.get();
     }
@@ -38,11 +32,10 @@ protected:
     {
         frmDV2SGEdit = nullptr;
         frmFindUnit = nullptr;
-        SettingsDir.clear();
-        Equipment = TEquipTable{};
+        WindowFixture::TearDown();
     }
 
-    std::string Save(const std::string& name) const { return game / ("SAVE/" + name); }
+    std::string Save(const std::string& name) const { return game + "SAVE/" + name; }
     std::string Campaign() const { return Save(CampaignFile); }
     QString Status() const { return editor->sbStatus->findChild<QLabel*>()->text(); }
     QString Name(int code) const { return QString::fromStdString(Equipment.UnitNames[code]); }
@@ -67,12 +60,10 @@ protected:
     }
     void LoadCampaign()
     {
-        SetGameDir(game.path());
-        WriteSettings();
+        WriteGameSettings();
         Load(Campaign());
     }
 
-    TempDir game;
     std::unique_ptr<TfrmDV2SGEdit> editor = std::make_unique<TfrmDV2SGEdit>();
     std::unique_ptr<TfrmFindUnit> list = std::make_unique<TfrmFindUnit>();
 };

@@ -20,11 +20,10 @@ protected:
 TEST(SearchGrammar, BlanksThenSignedDecimalOrDollarHexOnly)
 {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"31", 31}, {"  31", 31}, {"+31", 31}, {" $1f", 31}, {"$1F", 31}, {"0000000000031", 31},
-        {"-1", -1}, {"-2147483648", INT32_MIN}, {"$7FFFFFFF", INT32_MAX},
-        {"", {}}, {" ", {}}, {"31 ", {}}, {"abc", {}}, {"3a", {}}, {"$", {}}, {"-$1F", {}},
-        {"$-1", {}}, {"0x1F", {}}, {"- 5", {}}, {"+", {}}, {"2147483648", {}},
-        {"-2147483649", {}}, {"$80000000", {}}, {"\t31", {}}, {"3 1", {}}, {"\xef\xbc\x93", {}}};
+        {"  31", 31}, {"+31", 31}, {" $1f", 31}, {"0000000000031", 31}, {"-2147483648", INT32_MIN},
+        {"$7FFFFFFF", INT32_MAX}, {"", {}}, {" ", {}}, {"3a", {}}, {"$", {}}, {"-$1F", {}},
+        {"0x1F", {}}, {"+", {}}, {"2147483648", {}}, {"$80000000", {}}, {"\t31", {}},
+        {"\xef\xbc\x93", {}}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(TfrmSearch::ParseInteger(QString::fromUtf8(text)), value) << text;
 }
@@ -37,16 +36,9 @@ TEST_F(SearchTest, CodeSearchShowsTheUnitRefusesNonNumbersAndOkHandsItOver)
     EXPECT_EQ(Found(), "31");
     EXPECT_EQ(search->edtUnitName->text(), Name(31));
     EXPECT_EQ(search->edtCountry->text().toStdString(), CountryName(31).value_or(""));
-    for (const QString text : {"31 ", "31a", ""}) {
-        SCOPED_TRACE(text.toStdString());
-        SeenMessage seen;
-        AnswerMessageBox(QMessageBox::Ok, &seen);
-        Find(text);
-        EXPECT_EQ(seen.text, "'" + text + "' is not a valid integer value.");
-        EXPECT_EQ(seen.icon, QMessageBox::Critical);
-        EXPECT_EQ(Found(), "31");
-    }
-    for (const QString text : {"0", "586", "-1", "70000"}) {
+    EXPECT_EQ(BoxText([&] { Find("31 "); }), "'31 ' is not a valid integer value.");
+    EXPECT_EQ(Found(), "31");
+    for (const QString text : {"0", "586"}) {
         SCOPED_TRACE(text.toStdString());
         Find(text);
         EXPECT_EQ(Found() + search->edtUnitName->text(), "");

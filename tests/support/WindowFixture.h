@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "data/Equipment.h"
+#include "data/Settings.h"
+#include "tests/support/QtTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+// A copy of the demo game in game, with the settings file kept in the
+// temporary directory above it and no table loaded. A window still open a
+// watchdog tick after it was first seen fails the test and is closed, so
+// that nothing blocks for good.
+class WindowFixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CopyDemo(game);
+        Equipment = TEquipTable{};
+        GameDir.clear();
+        SaveGameDir.clear();
+        SettingsDir = work.path().substr(0, work.path().size() - 1);
+        QObject::connect(&watchdog, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal == seen) {
+                ADD_FAILURE() << "unanswered window: " << modal->windowTitle().toStdString();
+                modal->close();
+            }
+            seen = modal;
+        });
+        watchdog.start(2000);
+    }
+    void TearDown() override { SettingsDir.clear(); }
+
+    // Settings that name the game.
+    void WriteGameSettings() const
+    {
+        SetGameDir(game);
+        WriteSettings();
+    }
+
+    // The text of the box command shows, answered with answer.
+    static QString BoxText(const std::function<void()>& command,
+                           QMessageBox::StandardButton answer = QMessageBox::Ok)
+    {
+        SeenMessage seen;
+        AnswerMessageBox(answer, &seen);
+        command();
+        return seen.text;
+    }
+
+    TempDir work;
+    const std::string game = work / "game/";
+    QTimer watchdog;
+    QWidget* seen = nullptr;
+};
