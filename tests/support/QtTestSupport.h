@@ -22,6 +22,10 @@ struct SeenMessage {
 // Presses button in the next message box and records what it showed in seen.
 void AnswerMessageBox(QMessageBox::StandardButton button, SeenMessage* seen = nullptr);
 
+// The text of the message box command shows, answered with answer.
+QString BoxText(const std::function<void()>& command,
+                QMessageBox::StandardButton answer = QMessageBox::Ok);
+
 // Picks path in the next file dialog, or cancels it when path is empty.
 void AnswerFileDialog(const QString& path);
 

@@ -41,16 +41,6 @@ protected:
         WriteSettings();
     }
 
-    // The text of the box command shows, answered with answer.
-    static QString BoxText(const std::function<void()>& command,
-                           QMessageBox::StandardButton answer = QMessageBox::Ok)
-    {
-        SeenMessage seen;
-        AnswerMessageBox(answer, &seen);
-        command();
-        return seen.text;
-    }
-
     TempDir work;
     const std::string game = work / "game/";
     QTimer watchdog;
