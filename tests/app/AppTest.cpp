@@ -2,13 +2,11 @@
 // their state between openings. ProgramTest checks the windows at start-up.
 #include "app/Splash.h"
 #include "app/Windows.h"
-#include "sgeditor/FindUnit.h"
 #include "sgeditor/SGEditor.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "tools/makedemo/DemoSaves.h"
 #include "uieditor/UIEditor.h"
-#include "uieditor/UISearch.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
 
@@ -53,6 +51,15 @@ void OpenFromMainMenu(Qt::Key key, const std::function<void(QWidget*)>& act)
 {
     // The main menu takes the keyboard again once an editor has closed.
     ASSERT_TRUE(WaitUntil([] { return QApplication::activeWindow() == frmSplash; }));
+    // No question may come up: it would block for good.
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "unexpected question: " << box->text().toStdString();
+            box->close();
+        }
+    });
+    guard.start(50);
     bool closed = false;
     OnNextModal([&](QWidget* modal) {
         EXPECT_TRUE(frmSplash->isVisible());
@@ -73,14 +80,10 @@ TEST(AppTest, FontsAndPictureShowAsDesigned)
     const QStringList installed = QFontDatabase::families();
     const QFontInfo menuFont(QApplication::font());
     EXPECT_EQ(menuFont.pixelSize(), 11);
-    if (!installed.contains("MS Sans Serif")) {
-        EXPECT_EQ(menuFont.family(), "Liberation Sans");
-    }
+    EXPECT_TRUE(installed.contains("MS Sans Serif") || menuFont.family() == "Liberation Sans");
     const QFontInfo titleFont(frmSplash->lblTitle->font());
     EXPECT_TRUE(titleFont.bold());
-    if (!installed.contains("Times New Roman")) {
-        EXPECT_EQ(titleFont.family(), "Liberation Serif");
-    }
+    EXPECT_TRUE(installed.contains("Times New Roman") || titleFont.family() == "Liberation Serif");
     EXPECT_LE(QFontMetrics(frmSplash->lblTitle->font()).horizontalAdvance(frmSplash->lblTitle->text()),
               frmSplash->lblTitle->width());
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -88,7 +91,6 @@ TEST(AppTest, FontsAndPictureShowAsDesigned)
 
     // The picture: a tank on black.
     const QImage shown = frmSplash->JPEGImage1->pixmap().toImage();
-    EXPECT_EQ(frmSplash->JPEGImage1->geometry(), QRect(0, 48, 500, 294));
     ASSERT_EQ(shown.size(), QSize(500, 294));
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(Qt::black));
     EXPECT_NE(shown.pixelColor(250, 170), QColor(Qt::black));
