@@ -38,8 +38,13 @@ std::string BytesOf(const TSaveGame& game)
 std::string ImageOf(const TSaveGame& game)
 {
     std::string image = BytesOf(game);
-    for (int k = 0; k < game.UnitListCount(); ++k)
-        image += testing::PrintToString(game.ReadUnit(k));
+    for (int k = 0; k < game.UnitListCount(); ++k) {
+        // Field by field: the record's padding byte has no value to compare.
+        const TSaveGameUnit unit = game.ReadUnit(k);
+        for (const int field : {int(unit.TypeCode), int(unit.TransportCode), int(unit.Experience), int(unit.UnitFuel),
+                                int(unit.TotalStrength), int(unit.CurrentStrength)})
+            image += std::to_string(field) + ' ';
+    }
     return image;
 }
 
