@@ -97,7 +97,7 @@ private:
     void buildMenus();
     void setStatus(const QString& text);
     void askToStoreChanges();
-    bool loaded() const { return !targetFile_.empty(); }
+    bool loaded() const { return image_.IsLoaded(); }
 
     QLabel* statusPanel_;
     TSaveGame image_;
