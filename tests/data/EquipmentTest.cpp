@@ -11,11 +11,13 @@
 
 namespace {
 
+namespace Eqp = GameFormat::Eqp;
+
 // A record file of count records, every record byte 7.
 std::string EqpBytes(std::uint16_t count)
 {
     return std::string{static_cast<char>(count % 256), static_cast<char>(count / 256)}
-           + std::string(count * GameFormat::Eqp::RecordSize, '\x07');
+           + std::string(count * Eqp::RecordSize, '\x07');
 }
 
 TEST(EquipmentTest, DemoFilesSurviveLoadAndSaveAndAnAddedUnitFollowsTheLastRecord)
@@ -41,7 +43,7 @@ TEST(EquipmentTest, DemoFilesSurviveLoadAndSaveAndAnAddedUnitFollowsTheLastRecor
     ASSERT_EQ(AddUnit(DemoUnit::SameName[2]), 586);
     SaveEquipment(eqp, txt);
     const std::string bytes = ReadBytes(eqp);
-    const auto record = [&](std::size_t k) { return bytes.substr(2 + GameFormat::Eqp::RecordSize * k, GameFormat::Eqp::RecordSize); };
+    const auto record = [&](std::size_t k) { return bytes.substr(2 + Eqp::RecordSize * k, Eqp::RecordSize); };
     EXPECT_EQ(bytes.substr(0, 2), "\x4B\x02");
     EXPECT_EQ(record(586).substr(0, 2), "\x4A\x02");
     EXPECT_EQ(record(586).substr(2), record(DemoUnit::SameName[2]).substr(2));

@@ -12,7 +12,8 @@ namespace Sav = GameFormat::Sav;
 
 std::uint16_t Word(const std::string& bytes, std::size_t at)
 {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes.at(at)) + 256 * static_cast<std::uint8_t>(bytes.at(at + 1)));
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes.at(i)); };
+    return static_cast<std::uint16_t>(byte(at) + 256 * byte(at + 1));
 }
 
 // Unit k's fields as bytes hold them at the format's offsets from start.
@@ -29,7 +30,7 @@ std::size_t CampaignListStart()
 {
     const std::string bytes = ReadBytes(DemoDir() + "SAVE/" + CampaignFile);
     const int special = static_cast<int>(std::size(CampaignSpecialUnits));
-    for (std::size_t start = Sav::SearchStart; start + special * Sav::RecordSize < bytes.size(); ++start) {
+    for (std::size_t start = Sav::SearchStart; start + special * Sav::RecordSize <= bytes.size(); ++start) {
         int k = 0;
         while (k < special && UnitAt(bytes, start, k) == CampaignSpecialUnits[k])
             ++k;
@@ -46,9 +47,9 @@ protected:
     TSaveGameUnit UnitOnDisk(int k) const
     {
         const std::string bytes = ReadBytes(Campaign());
-        const std::size_t p = CampaignListStart() + Sav::RecordSize * k;
+        const std::size_t start = CampaignListStart(), p = start + Sav::RecordSize * k;
         EXPECT_EQ(Word(bytes, p + Sav::TypeCodeCopy), Word(bytes, p + Sav::TypeCode)) << "unit " << k;
-        return UnitAt(bytes, CampaignListStart(), k);
+        return UnitAt(bytes, start, k);
     }
     int PrestigeOnDisk() const { return Word(ReadBytes(Campaign()), Sav::Prestige); }
     void ShowUnit(int k)
@@ -84,10 +85,11 @@ TEST_F(SGEditorWindowTest, LoadWithAndWithoutSettings)
     EXPECT_EQ(editor->edtUnitName->text(), Name(1));
     EXPECT_EQ(editor->seUnitCode->maximum(), DemoUnit::Count - 1);
     ShowUnit(Code300Unit);
-    EXPECT_EQ((TSaveGameUnit{std::uint16_t(editor->seUnitCode->value()), std::uint16_t(editor->seTransportCode->value()),
-                             std::uint16_t(editor->seExperience->value()), std::uint8_t(editor->seFuel1->value()),
-                             std::uint8_t(editor->seTotalStr->value()), std::uint8_t(editor->seCurrentStr->value())}),
-              UnitOnDisk(Code300Unit));
+    const TSaveGameUnit shown{std::uint16_t(editor->seUnitCode->value()),
+                              std::uint16_t(editor->seTransportCode->value()),
+                              std::uint16_t(editor->seExperience->value()), std::uint8_t(editor->seFuel1->value()),
+                              std::uint8_t(editor->seTotalStr->value()), std::uint8_t(editor->seCurrentStr->value())};
+    EXPECT_EQ(shown, UnitOnDisk(Code300Unit));
 
     // The table is read again even when the pick is cancelled.
     Equipment.UnitNames[1] = "Unsaved edit";

@@ -121,12 +121,14 @@ TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
     // Each field shows its own byte of the record and is stored there; the
     // other bytes are kept.
     const std::pair<SpinField*, std::size_t> fields[] = {
-        {editor->seSAtt, Eqp::SoftAttack},   {editor->seHAtt, Eqp::HardAttack},    {editor->seAAtt, Eqp::AirAttack},
-        {editor->seNAtt, Eqp::NavalAttack},  {editor->seGDef, Eqp::GroundDefense}, {editor->seADef, Eqp::AirDefense},
-        {editor->seCDef, Eqp::CloseDefense}, {editor->seInit, Eqp::Initiative},    {editor->seRange, Eqp::Range},
-        {editor->seSpot, Eqp::Spotting},     {editor->seRDM, Eqp::RangeDefenseMod}, {editor->seMove, Eqp::Movement},
-        {editor->seFuel, Eqp::Fuel},         {editor->seAmmo, Eqp::Ammo},          {editor->seMonth, Eqp::MonthAvailable},
-        {editor->seYear, Eqp::YearAvailable}};
+        {editor->seSAtt, Eqp::SoftAttack},    {editor->seHAtt, Eqp::HardAttack},
+        {editor->seAAtt, Eqp::AirAttack},     {editor->seNAtt, Eqp::NavalAttack},
+        {editor->seGDef, Eqp::GroundDefense}, {editor->seADef, Eqp::AirDefense},
+        {editor->seCDef, Eqp::CloseDefense},  {editor->seInit, Eqp::Initiative},
+        {editor->seRange, Eqp::Range},        {editor->seSpot, Eqp::Spotting},
+        {editor->seRDM, Eqp::RangeDefenseMod}, {editor->seMove, Eqp::Movement},
+        {editor->seFuel, Eqp::Fuel},          {editor->seAmmo, Eqp::Ammo},
+        {editor->seMonth, Eqp::MonthAvailable}, {editor->seYear, Eqp::YearAvailable}};
     TEquipRecord& record = Equipment.Records[3];
     for (std::size_t at = Eqp::UnitClass; at < Eqp::RecordSize; ++at)
         record[at] = static_cast<std::uint8_t>(50 + at);
@@ -142,8 +144,11 @@ TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
     EXPECT_EQ(editor->edtUnitType->text(), "Tank");
     EXPECT_EQ(editor->cbCountry->currentText(), GameFormat::Countries[9].name);
     TEquipRecord expected = record;
-    for (const auto& [field, at] : fields)
-        field->setValue(expected[at] = static_cast<std::uint8_t>(at == Eqp::MonthAvailable ? 3 : at == Eqp::YearAvailable ? 20 : 200 - at));
+    for (const auto& [field, at] : fields) {
+        const std::size_t value = at == Eqp::MonthAvailable ? 3 : at == Eqp::YearAvailable ? 20 : 200 - at;
+        expected[at] = static_cast<std::uint8_t>(value);
+        field->setValue(expected[at]);
+    }
     editor->btnUpdate->click();
     EXPECT_EQ(record, expected);
 
