@@ -42,7 +42,8 @@ std::vector<TEquipRecord> ReadEquipRecords(const std::string& path)
     const std::size_t count = countBytes[0] + 256u * countBytes[1];
     if (count < 2 || count > EquipCapacity)
         throw FileRefused("The file " + path + " holds " + std::to_string(count)
-                          + " unit types, but only 2 to " + std::to_string(EquipCapacity)
+                          + (count == 1 ? " unit type" : " unit types") + ", but only 2 to "
+                          + std::to_string(EquipCapacity)
                           + " can be loaded.");
     std::vector<TEquipRecord> records(count);
     file.ReadExact(records.data(), count * EquipRecordSize);

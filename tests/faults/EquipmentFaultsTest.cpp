@@ -58,7 +58,7 @@ TEST(EquipmentFaultsTest, FailedSavesAndLoadsLeaveTheFilesAndTheTable)
         {"load: half a count", damage("\x05"), load(damaged, txt), "Read beyond end of file"},
         {"load: cut inside a record", damage(CountBytes(20) + records), load(damaged, txt), "Read beyond end of file"},
         {"load: count 0", damage(CountBytes(0) + records), load(damaged, txt), damaged + " holds 0 unit types"},
-        {"load: count 1", damage(CountBytes(1) + records), load(damaged, txt), damaged + " holds 1 unit types"},
+        {"load: count 1", damage(CountBytes(1) + records), load(damaged, txt), damaged + " holds 1 unit type, but"},
         {"load: count 1025", damage(CountBytes(1025) + std::string(1025 * EquipRecordSize, '\x07')),
          load(damaged, txt), damaged + " holds 1025 unit types"},
         {"load: names file missing", damage(CountBytes(2) + records), load(damaged, dir / "no.txt"), "File not found"},
