@@ -14,9 +14,18 @@ DirContents ContentsOf(const std::string& dir)
 {
     DirContents contents;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        const std::string path = fs::relative(entry.path(), dir).string();
-        if (entry.is_directory())
+        // Not fs::relative: that follows links, and a link may loop.
+        const std::string path = entry.path().string().substr(dir.size() + (dir.back() == '/' ? 0 : 1));
+        const fs::file_status status = entry.symlink_status();
+        if (fs::is_directory(status))
             contents[path + "/"] = "";
+        else if (fs::is_symlink(status))
+            contents[path] = "link to " + fs::read_symlink(entry.path()).string();
+        else if (!fs::is_regular_file(status))
+            contents[path] = "special file";  // reading a pipe would wait for ever
+        else if (fs::file_size(entry.path()) > HugeFile)
+            contents[path] = "huge file of " + std::to_string(fs::file_size(entry.path())) + " bytes starting "
+                           + ReadBytes(entry.path().string(), 4096);
         else
             contents[path] = ReadBytes(entry.path().string());
     }
