@@ -76,7 +76,9 @@ void MakeRunDir()
     Check(failed);
     // Two runs may start within a second.
     for (int k = 1; k < 100; ++k) {
-        const std::string dir = BackupDir + "/" + stamp + (k == 1 ? "" : "_" + std::to_string(k));
+        std::string dir = BackupDir + "/" + stamp;
+        if (k > 1)
+            dir.append(1, '_').append(std::to_string(k));
         if (fs::create_directory(dir, failed)) {
             RunDir = dir;
             RemoveOldRuns();

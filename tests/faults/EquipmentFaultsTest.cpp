@@ -48,13 +48,7 @@ TEST(EquipmentFaultsTest, FailedSavesAndLoadsLeaveTheFilesAndTheTable)
             fs::create_directory(path);
         };
     };
-    const auto pipe = [](const std::string& path) {
-        return [=] {
-            fs::remove(path);
-            mkfifo(path.c_str(), 0666);
-            chmod(path.c_str(), 0666);
-        };
-    };
+    const auto pipe = [](const std::string& path) { return [=] { MakePipe(path); }; };
     const auto loop = [](const std::string& path) {
         return [=] {
             fs::remove(path);
@@ -82,8 +76,12 @@ TEST(EquipmentFaultsTest, FailedSavesAndLoadsLeaveTheFilesAndTheTable)
         {"load: record file read-only", readOnly(eqp), load(eqp, txt), "File access denied"},
         {"load: record file a pipe", pipe(eqp), load(eqp, txt), eqp + " is not an ordinary file"},
         {"load: names file a pipe", pipe(txt), load(eqp, txt), txt + " is not an ordinary file"},
-        {"load: names file a device", [&] { fs::remove(txt), fs::create_symlink("/dev/zero", txt); }, load(eqp, txt),
-         txt + " is not an ordinary file"},
+        {"load: names file a device",
+         [&] {
+             fs::remove(txt);
+             fs::create_symlink("/dev/zero", txt);
+         },
+         load(eqp, txt), txt + " is not an ordinary file"},
         {"load: record file a link to itself", loop(eqp), load(eqp, txt), "Invalid filename"},
     };
     for (const auto& fault : faults) {

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -48,6 +49,13 @@ void OpenToOthers(const std::string& dir)
     fs::permissions(dir, fs::perms::all);
     for (const auto& entry : fs::recursive_directory_iterator(dir))
         fs::permissions(entry.path(), entry.is_directory() ? fs::perms::all : fs::perms(0666));
+}
+
+void MakePipe(const std::string& path)
+{
+    fs::remove_all(path);
+    if (mkfifo(path.c_str(), 0666) != 0 || chmod(path.c_str(), 0666) != 0)
+        throw std::runtime_error("cannot make the pipe " + path);
 }
 
 std::string ErrorText(const std::function<void()>& fn)

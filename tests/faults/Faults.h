@@ -20,6 +20,9 @@ std::string ChangedPaths(const DirContents& before, const DirContents& after);
 // a fault test's only obstacle is the fault it sets up.
 void OpenToOthers(const std::string& dir);
 
+// Replaces whatever is at path by a pipe that anyone may open.
+void MakePipe(const std::string& path);
+
 // The text of the exception fn throws, or "no error".
 std::string ErrorText(const std::function<void()>& fn);
 

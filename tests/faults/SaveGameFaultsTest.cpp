@@ -76,13 +76,7 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
          },
          save, "File access denied"},
         {"save: disk full half way", [] {}, save, "Disk full", 15000},
-        {"save: file a pipe",
-         [&] {
-             fs::remove(path);
-             mkfifo(path.c_str(), 0666);
-            chmod(path.c_str(), 0666);
-         },
-         save, path + " is not an ordinary file"},
+        {"save: file a pipe", [&] { MakePipe(path); }, save, path + " is not an ordinary file"},
         {"load: empty", damage(""), load, "no error"},
         {"load: four records, then the end", damage(original.substr(0, ListAt + 4 * UnitRecordSize + 10)), load,
          "no error"},
@@ -91,8 +85,7 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
         {"load: read-only", damage(original, 0444), load, "File access denied"},
         {"load: a directory", [&] { fs::create_directory(damaged); }, load, "File access denied"},
         {"load: missing", [] {}, load, "File not found"},
-        {"load: a pipe", [&] { mkfifo(damaged.c_str(), 0666);
-            chmod(damaged.c_str(), 0666); }, load, damaged + " is not an ordinary file"},
+        {"load: a pipe", [&] { MakePipe(damaged); }, load, damaged + " is not an ordinary file"},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);

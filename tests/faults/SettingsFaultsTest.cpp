@@ -20,11 +20,7 @@ TEST(SettingsFaultsTest, FailuresLeaveTheFileAndTheDirectories)
         fs::remove(SettingsPath());
         fs::create_directory(SettingsPath());
     };
-    const auto pipe = [] {
-        fs::remove(SettingsPath());
-        mkfifo(SettingsPath().c_str(), 0666);
-            chmod(SettingsPath().c_str(), 0666);
-    };
+    const auto pipe = [] { MakePipe(SettingsPath()); };
     const StepFault faults[] = {
         {"file read-only", [] { chmod(SettingsPath().c_str(), 0444); }, WriteSettings, "File access denied"},
         {"disk full", [] {}, WriteSettings, "Disk full", 50},
