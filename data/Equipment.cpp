@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <vector>
+#include <cstring>
 
 TEquipTable Equipment;
 
@@ -35,28 +35,36 @@ std::string_view StorableName(const std::string& name)
 
 namespace {
 
-// The count and records of an equipment file, read whole.
-std::vector<TEquipRecord> ReadEquipRecords(const std::string& path)
+// The count and records of an equipment file, read by one read into a
+// buffer kept from one load to the next.
+struct EquipRecords {
+    std::size_t count = 0;
+    std::array<std::uint8_t, 2 + EquipCapacity * EquipRecordSize> bytes;
+};
+
+const EquipRecords& ReadEquipRecords(const std::string& path)
 {
+    static EquipRecords records;
     File file = File::OpenExisting(path, true);
-    std::uint8_t countBytes[2];
-    file.ReadExact(countBytes, sizeof countBytes);
-    const std::size_t count = countBytes[0] + 256u * countBytes[1];
+    const std::size_t got = file.ReadUpTo(records.bytes.data(), records.bytes.size());
+    if (got < 2)
+        throw FileError(ErrorCode::ReadBeyondEnd);
+    const std::size_t count = records.bytes[0] + 256u * records.bytes[1];
     if (count < 2 || count > EquipCapacity)
         throw FileRefused("The file " + path + " holds " + std::to_string(count)
                           + (count == 1 ? " unit type" : " unit types") + ", but only 2 to "
-                          + std::to_string(EquipCapacity)
-                          + " can be loaded.");
-    std::vector<TEquipRecord> records(count);
-    file.ReadExact(records.data(), count * EquipRecordSize);
+                          + std::to_string(EquipCapacity) + " can be loaded.");
+    if (got < 2 + count * EquipRecordSize)
+        throw FileError(ErrorCode::ReadBeyondEnd);
     file.Close();
+    records.count = count;
     return records;
 }
 
-void StoreRecords(const std::vector<TEquipRecord>& records, TEquipTable& table)
+void StoreRecords(const EquipRecords& records, TEquipTable& table)
 {
-    table.UnitCount = static_cast<std::uint16_t>(records.size());
-    std::copy(records.begin(), records.end(), table.Records.begin());
+    table.UnitCount = static_cast<std::uint16_t>(records.count);
+    std::memcpy(table.Records.data(), records.bytes.data() + 2, records.count * EquipRecordSize);
 }
 
 // The names file a block at a time, so that a file of any size costs at
@@ -65,21 +73,22 @@ void StoreRecords(const std::vector<TEquipRecord>& records, TEquipTable& table)
 // zero bytes, so no line end).
 class NameReader {
 public:
-    static constexpr int End = -1;
+    static constexpr int End = -1;  // Ctrl-Z or the end of the file: the end of the text
     explicit NameReader(const File& file) : file_(file) {}
 
     // Appends the line up to MaxUnitNameLength characters to name; returns
-    // what ended it: CR, Ctrl-Z or End.
+    // what ended it: CR or End.
     int ReadLine(std::string& name)
     {
         for (;;) {
             if (pos_ == size_ && !Refill(name.size() >= MaxUnitNameLength))
                 return End;
             const char* first = buffer_.data() + pos_;
-            const char* last = buffer_.data() + size_;
-            const char* stop = std::find_if(first, last, [](char c) { return c == '\r' || c == CtrlZ; });
-            name.append(first, std::min<std::size_t>(stop - first, MaxUnitNameLength - name.size()));
-            pos_ = static_cast<std::size_t>(stop - buffer_.data());
+            const std::size_t left = size_ - pos_;
+            const auto* cr = static_cast<const char*>(std::memchr(first, '\r', left));
+            const std::size_t length = cr == nullptr ? left : static_cast<std::size_t>(cr - first);
+            name.append(first, std::min(length, MaxUnitNameLength - name.size()));
+            pos_ += length;
             if (pos_ < size_)
                 return buffer_[pos_++];
         }
@@ -95,18 +104,24 @@ public:
     void Skip() { ++pos_; }
 
 private:
+    // The text ends at the first Ctrl-Z, so nothing after it is read.
     bool Refill(bool skipHoles)
     {
-        if (skipHoles && !file_.SkipHoles())
+        if (ended_ || (skipHoles && !file_.SkipHoles()))
             return false;
         size_ = file_.ReadUpTo(buffer_.data(), buffer_.size());
         pos_ = 0;
+        if (const void* ctrlZ = std::memchr(buffer_.data(), CtrlZ, size_)) {
+            size_ = static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_.data());
+            ended_ = true;
+        }
         return size_ > 0;
     }
 
     const File& file_;
     std::array<char, 65536> buffer_;
     std::size_t pos_ = 0, size_ = 0;
+    bool ended_ = false;
 };
 
 // UnitCount names by the reading rules of the names file. Each name is
@@ -147,10 +162,10 @@ void LoadEquipment(const std::string& eqpPath, const std::string& txtPath)
     // leaves it as it was. The names are swapped in, keeping the strings
     // of the last load for the next one.
     static std::array<std::string, EquipCapacity> names;
-    const std::vector<TEquipRecord> records = ReadEquipRecords(eqpPath);
-    ReadNames(txtPath, records.size(), names);
+    const EquipRecords& records = ReadEquipRecords(eqpPath);
+    ReadNames(txtPath, records.count, names);
     StoreRecords(records, Equipment);
-    for (std::size_t k = 0; k < records.size(); ++k)
+    for (std::size_t k = 0; k < records.count; ++k)
         std::swap(Equipment.UnitNames[k], names[k]);
 }
 
