@@ -1,0 +1,143 @@
+#include "sgeditor/SaveUnits.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+#include "sgeditor/SaveUnitsModel.h"
+#include "widgets/SpinField.h"
+#include "widgets/UndoActions.h"
+
+namespace {
+
+// Rows whose unit or transport name matches the filter.
+class NameFilter : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto matches = [&](int column) {
+            return filterRegularExpression()
+                .match(sourceModel()->index(row, column, parent).data().toString())
+                .hasMatch();
+        };
+        return matches(SaveUnitsModel::UnitName) || matches(SaveUnitsModel::TransportName);
+    }
+};
+
+// Cells are edited in a spin field with the limits of the unit's field.
+class FieldDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override
+    {
+        auto* field = new SpinField(parent);
+        field->setRange(index.data(SaveUnitsModel::MinimumRole).toInt(),
+                        index.data(SaveUnitsModel::MaximumRole).toInt());
+        field->setMaxLength(QString::number(field->maximum()).size());
+        return field;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        static_cast<SpinField*>(editor)->setValue(index.data(Qt::EditRole).toInt());
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override
+    {
+        model->setData(index, static_cast<SpinField*>(editor)->value(), Qt::EditRole);
+    }
+};
+
+QPushButton* MakeButton(const QString& name, const QString& caption)
+{
+    auto* button = new QPushButton(caption);
+    button->setObjectName(name);
+    button->setAutoDefault(false);  // Enter picks the row, not a button
+    return button;
+}
+
+}  // namespace
+
+TfrmSaveUnits::TfrmSaveUnits(TSaveGame& image, QUndoStack* stack, QWidget* parent)
+    : QDialog(parent), model_(new SaveUnitsModel(image, stack, this)),
+      rows_(new NameFilter(this))
+{
+    setObjectName(QStringLiteral("frmSaveUnits"));
+    setWindowTitle(QStringLiteral("Units in Save Game"));
+    MarkUnsavedChanges(this, stack);
+
+    edtFilter = new QLineEdit;
+    edtFilter->setObjectName(QStringLiteral("edtFilter"));
+    edtFilter->setClearButtonEnabled(true);
+    auto* filterLabel = new QLabel(QStringLiteral("&Filter"));
+    filterLabel->setBuddy(edtFilter);
+
+    rows_->setSourceModel(model_);
+    rows_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    rows_->setSortRole(Qt::EditRole);
+    rows_->setSortCaseSensitivity(Qt::CaseInsensitive);
+    tvSaveUnits = new QTableView;
+    tvSaveUnits->setObjectName(QStringLiteral("tvSaveUnits"));
+    tvSaveUnits->setModel(rows_);
+    tvSaveUnits->setItemDelegate(new FieldDelegate(tvSaveUnits));
+    tvSaveUnits->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tvSaveUnits->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A double-click picks the unit, so it does not start editing.
+    tvSaveUnits->setEditTriggers(QAbstractItemView::EditKeyPressed
+                                 | QAbstractItemView::AnyKeyPressed
+                                 | QAbstractItemView::SelectedClicked);
+    tvSaveUnits->verticalHeader()->hide();
+    tvSaveUnits->setSortingEnabled(true);
+    tvSaveUnits->sortByColumn(SaveUnitsModel::No, Qt::AscendingOrder);
+    tvSaveUnits->resizeColumnsToContents();
+    tvSaveUnits->horizontalHeader()->setStretchLastSection(true);
+
+    btnBulkEdit = MakeButton(QStringLiteral("btnBulkEdit"), QStringLiteral("Change Selected..."));
+    btnBulkEdit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    btnClose = MakeButton(QStringLiteral("btnClose"), QStringLiteral("&Close"));
+
+    auto* menuBar = new QMenuBar;
+    AddUndoActions(menuBar->addMenu(QStringLiteral("&Edit")), stack);
+
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(edtFilter, 1);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(btnBulkEdit);
+    buttonRow->addStretch();
+    buttonRow->addWidget(btnClose);
+    auto* window = new QVBoxLayout(this);
+    window->setMenuBar(menuBar);
+    window->addLayout(filterRow);
+    window->addWidget(tvSaveUnits, 1);
+    window->addLayout(buttonRow);
+
+    connect(edtFilter, &QLineEdit::textChanged, rows_, &QSortFilterProxyModel::setFilterFixedString);
+    connect(tvSaveUnits, &QTableView::activated, this, &TfrmSaveUnits::chooseUnit);
+    connect(btnBulkEdit, &QPushButton::clicked, this, &TfrmSaveUnits::btnBulkEditClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    resize(860, 520);
+}
+
+void TfrmSaveUnits::chooseUnit(const QModelIndex& index)
+{
+    chosenUnit_ = rows_->mapToSource(index).row();
+    accept();
+}
+
+void TfrmSaveUnits::btnBulkEditClick()
+{
+}
