@@ -1,5 +1,6 @@
 #include "sgeditor/SaveUnits.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,8 +12,11 @@
 #include <QTableView>
 #include <QUndoStack>
 #include <QVBoxLayout>
+#include <iterator>
+#include <vector>
 
 #include "sgeditor/SaveUnitsModel.h"
+#include "widgets/BulkEditDialog.h"
 #include "widgets/SpinField.h"
 #include "widgets/UndoActions.h"
 
@@ -140,4 +144,52 @@ void TfrmSaveUnits::chooseUnit(const QModelIndex& index)
 
 void TfrmSaveUnits::btnBulkEditClick()
 {
+    std::vector<int> units;
+    for (const QModelIndex& row : tvSaveUnits->selectionModel()->selectedRows())
+        units.push_back(rows_->mapToSource(row).row());
+    if (units.empty())
+        return;
+
+    constexpr SaveUnitField Fields[] = {SaveUnitField::Experience, SaveUnitField::UnitFuel,
+                                        SaveUnitField::TotalStrength,
+                                        SaveUnitField::CurrentStrength};
+    QList<BulkEditDialog::Column> columns;
+    for (SaveUnitField field : Fields) {
+        const FieldLimits limits = LimitsOf(TSaveGameUnit{.TotalStrength = MaxStrength}, field);
+        columns.append({model_->headerData(SaveUnitsModel::ColumnOf(field), Qt::Horizontal,
+                                           Qt::DisplayRole).toString(),
+                        limits.minimum, limits.maximum});
+    }
+    BulkEditDialog dialog(columns, this);
+    const int current = static_cast<int>(std::size(Fields)) - 1;
+    const int toTotal = dialog.addOperation(QStringLiteral("Set to total strength"));
+    // That operation belongs to the current strength alone.
+    connect(dialog.cbBulkOp, &QComboBox::currentIndexChanged, &dialog, [&](int operation) {
+        if (operation == toTotal)
+            dialog.setColumn(current);
+    });
+    connect(dialog.cbBulkField, &QComboBox::currentIndexChanged, &dialog, [&](int column) {
+        if (column != current && dialog.operation() == toTotal)
+            dialog.cbBulkOp->setCurrentIndex(BulkEditDialog::SetTo);
+    });
+    // The dialog starts on the column of the current cell.
+    const int shownColumn = tvSaveUnits->currentIndex().column();
+    for (int k = 0; k <= current; ++k)
+        if (SaveUnitsModel::IsField(shownColumn) && SaveUnitsModel::FieldOf(shownColumn) == Fields[k])
+            dialog.setColumn(k);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    const SaveUnitField field = Fields[dialog.column()];
+    const int operation = dialog.operation();
+    const int value = dialog.value();
+    model_->ChangeField(units, field, [&](const TSaveGameUnit& shown) -> int {
+        // A unit with a total strength of 0 has no strength to return to.
+        if (operation == toTotal)
+            return shown.TotalStrength == 0 ? shown.CurrentStrength : shown.TotalStrength;
+        // Each unit within its own limits: its current strength within its total.
+        const FieldLimits limits = LimitsOf(shown, field);
+        return BulkEditDialog::Apply({QString(), limits.minimum, limits.maximum}, operation, value,
+                                     FieldValue(shown, field));
+    });
 }

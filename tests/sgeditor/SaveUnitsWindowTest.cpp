@@ -1,10 +1,12 @@
 #include <QAction>
+#include <QComboBox>
 #include <QTableView>
 #include <QTest>
 #include <algorithm>
 #include <random>
 
 #include "sgeditor/SaveUnits.h"
+#include "widgets/BulkEditDialog.h"
 #include "tests/sgeditor/SGWindowsFixture.h"
 
 namespace {
@@ -58,7 +60,25 @@ protected:
         const auto differs = std::mismatch(saved.begin(), saved.end(), expected.begin());
         return differs.first == saved.end() ? -1 : differs.first - saved.begin();
     }
-    void Undo() { editor->findChild<QAction*>("mnuUndo")->trigger(); }
+    QAction* EditorUndo() const { return editor->findChild<QAction*>("mnuUndo"); }
+    void Undo() { EditorUndo()->trigger(); }
+
+    // Changes every unit in the table through "Change Selected...".
+    static void BulkEditAll(TfrmSaveUnits& table, const QString& column, const QString& operation,
+                            int value = 0)
+    {
+        table.tvSaveUnits->selectAll();
+        OnNextModal([=](QWidget* modal) {
+            auto* dialog = qobject_cast<BulkEditDialog*>(modal);
+            if (dialog == nullptr)
+                return ADD_FAILURE() << "no bulk edit dialog", modal->close(), void();
+            dialog->cbBulkField->setCurrentText(column);
+            dialog->cbBulkOp->setCurrentText(operation);
+            dialog->seBulkValue->setValue(value);
+            dialog->accept();
+        });
+        table.btnBulkEdit->click();
+    }
 
     // The editor's field for a column of the table, and the numbers a user
     // can type into it: as many digits as it has room for.
@@ -112,6 +132,43 @@ TEST_F(SaveUnitsWindowTest, CellEditStoresWhatUpdateStores)
         Undo();
         ASSERT_EQ(SavedDifference(loaded), -1);
     }
+}
+
+TEST_F(SaveUnitsWindowTest, BulkEditOfAllUnitsIsOneStepAndItsUndoRestoresTheFile)
+{
+    LoadCampaign();
+    const std::string loaded = ReadBytes(Campaign());
+    InTable([&](TfrmSaveUnits& table) {
+        BulkEditAll(table, "Fuel", "Multiply by %", 150);
+        EXPECT_TRUE(table.isWindowModified());
+        table.findChild<QAction*>("mnuUndo")->trigger();
+        BulkEditAll(table, "Current Strength", "Set to total strength");
+    });
+    EXPECT_TRUE(editor->isWindowModified());
+
+    // The current strength (record byte 20) of each unit is its total
+    // strength (byte 35). Units with a total of 0 or above the limit 15, and
+    // units shown at full strength, are not written at all.
+    std::string expected = loaded;
+    int changed = 0;
+    for (int unit = 0; unit < CampaignUnitCount; ++unit) {
+        const std::size_t at = CampaignListAt + 65 * static_cast<std::size_t>(unit);
+        const int current = static_cast<std::uint8_t>(loaded[at + 20]);
+        const int total = static_cast<std::uint8_t>(loaded[at + 35]);
+        if (total != 0 && total <= 15 && current < total) {
+            expected[at + 20] = static_cast<char>(total);
+            ++changed;
+        }
+    }
+    EXPECT_EQ(EditorUndo()->text(),
+              QString("&Undo Change of Current Strength of %1 units").arg(changed));
+    EXPECT_EQ(SavedDifference(expected), -1);
+    EXPECT_FALSE(editor->isWindowModified());
+
+    Undo();
+    EXPECT_TRUE(editor->isWindowModified());
+    EXPECT_EQ(SavedDifference(loaded), -1);
+    EXPECT_FALSE(EditorUndo()->isEnabled());
 }
 
 TEST_F(SaveUnitsWindowTest, RowsShowWhatTheEditorShowsAndStoredValuesSurvive)
