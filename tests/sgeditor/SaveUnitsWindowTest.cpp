@@ -3,6 +3,7 @@
 #include <QTableView>
 #include <QTest>
 #include <algorithm>
+#include <optional>
 #include <random>
 
 #include "sgeditor/SaveUnits.h"
@@ -18,10 +19,12 @@ enum Column { No, UnitCode, UnitName, Country, TransportCode, TransportName, Exp
 class SaveUnitsWindowTest : public SGWindowsTest {
 protected:
     // Opens the unit table from the editor and runs act in it; the table
-    // is then closed with "&Close" unless act closed it.
-    void InTable(const std::function<void(TfrmSaveUnits&)>& act)
+    // is then closed with "&Close" unless act closed it. With answer, the
+    // question about unstored changes must come first and gets it.
+    void InTable(const std::function<void(TfrmSaveUnits&)>& act,
+                 std::optional<QMessageBox::StandardButton> answer = {})
     {
-        OnNextModal([act](QWidget* modal) {
+        const auto inTable = [act](QWidget* modal) {
             auto* table = qobject_cast<TfrmSaveUnits*>(modal);
             if (table == nullptr) {
                 ADD_FAILURE() << "no unit table";
@@ -31,7 +34,21 @@ protected:
             act(*table);
             if (table->isVisible())
                 table->btnClose->click();
-        });
+        };
+        if (!answer) {
+            OnNextModal(inTable);
+        } else {
+            OnNextModal([inTable, answer](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                if (box == nullptr) {
+                    ADD_FAILURE() << "no question";
+                    modal->close();
+                    return;
+                }
+                OnNextModal(inTable);
+                box->button(*answer)->click();
+            });
+        }
         editor->mnuSaveUnits->trigger();
     }
     static QModelIndex Cell(TfrmSaveUnits& table, int row, int column)
@@ -132,6 +149,46 @@ TEST_F(SaveUnitsWindowTest, CellEditStoresWhatUpdateStores)
         Undo();
         ASSERT_EQ(SavedDifference(loaded), -1);
     }
+}
+
+TEST_F(SaveUnitsWindowTest, EditorChangesAreStepsThatUndoShows)
+{
+    LoadCampaign();
+    const std::string loaded = ReadBytes(Campaign());
+    QAction* redo = editor->findChild<QAction*>("mnuRedo");
+    EXPECT_FALSE(EditorUndo()->isEnabled());
+    EXPECT_EQ(editor->windowTitle(), "Duvari 2 Save Game Editor");
+
+    // Typing a prestige is one step; a Yes to the question before the
+    // table is another, which the table shows.
+    editor->sePrestige->clear();
+    QTest::keyClicks(editor->sePrestige, "9876");
+    editor->seFuel1->setValue(12);
+    InTable([](TfrmSaveUnits& table) {
+        EXPECT_EQ(Cell(table, 0, Fuel).data().toInt(), 12);
+        table.tvSaveUnits->setCurrentIndex(Cell(table, 3, No));
+        QTest::keyClick(table.tvSaveUnits, Qt::Key_Return);
+    }, QMessageBox::Yes);
+    EXPECT_EQ(editor->edtUnitNo->text(), "4");
+    EXPECT_EQ(EditorUndo()->text(), "&Undo Update of unit 1");
+    EXPECT_TRUE(editor->isWindowModified());
+
+    Undo();  // shows the unit the step changed
+    EXPECT_EQ(editor->edtUnitNo->text(), "1");
+    EXPECT_EQ(editor->seFuel1->value(), CampaignSpecialUnits[0].UnitFuel);
+    EXPECT_EQ(redo->text(), "&Redo Update of unit 1");
+    Undo();
+    EXPECT_EQ(editor->sePrestige->value(), CampaignPrestige);
+    EXPECT_EQ(SavedDifference(loaded), -1);
+    EXPECT_FALSE(editor->isWindowModified());
+
+    redo->trigger();
+    EXPECT_EQ(editor->sePrestige->value(), 9876);
+    EXPECT_TRUE(editor->isWindowModified());
+    Load(Campaign());  // a load forgets every step
+    EXPECT_FALSE(EditorUndo()->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_FALSE(editor->isWindowModified());
 }
 
 TEST_F(SaveUnitsWindowTest, BulkEditOfAllUnitsIsOneStepAndItsUndoRestoresTheFile)
