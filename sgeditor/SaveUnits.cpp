@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -103,6 +104,7 @@ TfrmSaveUnits::TfrmSaveUnits(TSaveGame& image, QUndoStack* stack, QWidget* paren
                                  | QAbstractItemView::AnyKeyPressed
                                  | QAbstractItemView::SelectedClicked);
     tvSaveUnits->verticalHeader()->hide();
+    tvSaveUnits->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     tvSaveUnits->setSortingEnabled(true);
     tvSaveUnits->sortByColumn(SaveUnitsModel::No, Qt::AscendingOrder);
     tvSaveUnits->resizeColumnsToContents();
@@ -133,7 +135,11 @@ TfrmSaveUnits::TfrmSaveUnits(TSaveGame& image, QUndoStack* stack, QWidget* paren
     connect(btnBulkEdit, &QPushButton::clicked, this, &TfrmSaveUnits::btnBulkEditClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    resize(860, 520);
+    // Wide enough to show every column whole.
+    const int tableWidth = tvSaveUnits->horizontalHeader()->length()
+                         + tvSaveUnits->verticalScrollBar()->sizeHint().width()
+                         + 2 * tvSaveUnits->frameWidth();
+    resize(tableWidth + window->contentsMargins().left() + window->contentsMargins().right(), 520);
 }
 
 void TfrmSaveUnits::chooseUnit(const QModelIndex& index)
