@@ -17,13 +17,11 @@
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
-#include "data/UnitCodes.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SaveGameCommands.h"
 #include "sgeditor/SaveUnitLimits.h"
 #include "sgeditor/SaveUnits.h"
 #include "sgeditor/SaveUnitsModel.h"
-#include "widgets/Cp1252.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
 #include "widgets/UndoActions.h"
@@ -109,9 +107,7 @@ void ShowUnitType(int code, QLineEdit* name, QLineEdit* country, QLineEdit* hexC
 {
     name->setText(UnitTypeName(code));
     country->setText(UnitTypeCountry(code));
-    const bool inTable = code > 0 && code < Equipment.UnitCount;
-    hexCode->setText(inTable ? QString::fromStdString(HexCode(static_cast<std::uint16_t>(code)))
-                             : QString());
+    hexCode->setText(UnitTypeHexCode(code));
 }
 
 // The save game the user picks, as a local path; empty when cancelled.

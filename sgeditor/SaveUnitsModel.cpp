@@ -42,6 +42,12 @@ QString UnitTypeCountry(int code)
     return country ? QString::fromLatin1(country->data(), country->size()) : QString();
 }
 
+QString UnitTypeHexCode(int code)
+{
+    return IsTableCode(code) ? QString::fromStdString(HexCode(static_cast<std::uint16_t>(code)))
+                             : QString();
+}
+
 SaveUnitsModel::SaveUnitsModel(TSaveGame& image, QUndoStack* stack, QObject* parent)
     : QAbstractTableModel(parent), image_(image), stack_(stack)
 {

@@ -9,11 +9,12 @@
 class QUndoStack;
 class TSaveGame;
 
-// The name and the country of a unit code as the save game editor shows
-// them: empty for no unit (transport 0) and for a code the loaded
+// The name, country and hex code of a unit code as the save game editor
+// shows them: empty for no unit (transport 0) and for a code the loaded
 // equipment table does not hold.
 QString UnitTypeName(int code);
 QString UnitTypeCountry(int code);
+QString UnitTypeHexCode(int code);
 
 // The units of a save game image's unit list, one row per unit, No 1
 // first, each value as the save game editor shows it. Every change goes
