@@ -283,7 +283,14 @@ TEST_F(SaveUnitsWindowTest, RowsShowWhatTheEditorShowsAndStoredValuesSurvive)
         for (int column : {UnitCode, TransportCode, Experience, Fuel, TotalStrength, CurrentStrength})
             view->model()->setData(Cell(table, 0, column), Cell(table, 0, column).data());
         table.edtFilter->clear();
-        view->model()->setData(Cell(table, BigUnit + 1, Fuel), 44);
+        // Typed into the cell's editor.
+        view->setCurrentIndex(Cell(table, BigUnit + 1, Fuel));
+        QTest::keyClick(view, Qt::Key_F2);
+        auto* field = view->findChild<SpinField*>();
+        ASSERT_NE(field, nullptr);
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, "44");
+        QTest::keyClick(field, Qt::Key_Return);
     });
     std::string edited = loaded;
     edited[at + 65 + 22] = 44;
