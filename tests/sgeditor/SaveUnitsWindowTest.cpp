@@ -31,6 +31,9 @@ protected:
                 modal->close();
                 return;
             }
+            // Active at once: an activation arriving later moves the focus,
+            // which would end a cell's edit.
+            QApplication::setActiveWindow(table);
             act(*table);
             if (table->isVisible())
                 table->btnClose->click();
