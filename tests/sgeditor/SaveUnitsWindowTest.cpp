@@ -7,6 +7,7 @@
 #include <random>
 
 #include "sgeditor/SaveUnits.h"
+#include "sgeditor/SaveUnitsModel.h"
 #include "widgets/BulkEditDialog.h"
 #include "tests/sgeditor/SGWindowsFixture.h"
 
@@ -229,6 +230,58 @@ TEST_F(SaveUnitsWindowTest, BulkEditOfAllUnitsIsOneStepAndItsUndoRestoresTheFile
     EXPECT_TRUE(editor->isWindowModified());
     EXPECT_EQ(SavedDifference(loaded), -1);
     EXPECT_FALSE(EditorUndo()->isEnabled());
+}
+
+TEST_F(SaveUnitsWindowTest, RandomEditsUndoneAndRedoneGiveBackTheSameFiles)
+{
+    LoadCampaign();
+    const std::string loaded = ReadBytes(Campaign());
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    std::mt19937 random(seed);
+    const int columns[] = {UnitCode, TransportCode, Experience, Fuel, TotalStrength, CurrentStrength};
+    const QStringList bulkColumns = {"Experience", "Fuel", "Total Strength", "Current Strength"};
+    const QStringList operations = {"Set to", "Add", "Multiply by %", "Set to total strength"};
+    InTable([&](TfrmSaveUnits& table) {
+        QAbstractItemModel* rows = table.tvSaveUnits->model();
+        QAction* undo = table.findChild<QAction*>("mnuUndo");
+        for (int step = 0; step < 40; ++step) {
+            table.tvSaveUnits->sortByColumn(static_cast<int>(random() % 10),
+                                            random() % 2 ? Qt::AscendingOrder : Qt::DescendingOrder);
+            const int value = static_cast<int>(random() % 1200) - 100;
+            switch (random() % 4) {
+            case 0:
+                rows->setData(rows->index(static_cast<int>(random() % CampaignUnitCount),
+                                          columns[random() % 6]),
+                              value);
+                break;
+            case 1:
+                BulkEditAll(table, bulkColumns[random() % 4], operations[random() % 4], value);
+                break;
+            default:
+                if (undo->isEnabled())
+                    undo->trigger();
+            }
+            // Every row keeps to the limits of its field, each row to its own.
+            for (int row = 0; row < CampaignUnitCount; ++row)
+                for (int column : columns) {
+                    const QModelIndex cell = rows->index(row, column);
+                    ASSERT_GE(cell.data().toInt(), cell.data(SaveUnitsModel::MinimumRole).toInt());
+                    ASSERT_LE(cell.data().toInt(), cell.data(SaveUnitsModel::MaximumRole).toInt());
+                }
+        }
+    });
+    // Every step redone, then all undone, then all redone again.
+    QAction* redo = editor->findChild<QAction*>("mnuRedo");
+    while (redo->isEnabled())
+        redo->trigger();
+    const std::string edited = SavedBytes();
+    while (EditorUndo()->isEnabled())
+        Undo();
+    EXPECT_EQ(SavedDifference(loaded), -1);
+    while (redo->isEnabled())
+        redo->trigger();
+    EXPECT_EQ(SavedDifference(edited), -1);
 }
 
 TEST_F(SaveUnitsWindowTest, RowsShowWhatTheEditorShowsAndStoredValuesSurvive)
