@@ -16,6 +16,9 @@ namespace {
 // Columns of the unit table, as the window shows them.
 enum Column { No, UnitCode, UnitName, Country, TransportCode, TransportName, Experience, Fuel,
               TotalStrength, CurrentStrength };
+// The columns of the six values a user can edit.
+constexpr int FieldColumns[] = {UnitCode, TransportCode, Experience, Fuel, TotalStrength,
+                                CurrentStrength};
 
 class SaveUnitsWindowTest : public SGWindowsTest {
 protected:
@@ -127,11 +130,10 @@ TEST_F(SaveUnitsWindowTest, CellEditStoresWhatUpdateStores)
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     std::mt19937 random(seed);
-    const int columns[] = {UnitCode, TransportCode, Experience, Fuel, TotalStrength, CurrentStrength};
     for (int round = 0; round < 30; ++round) {
         // The special units first, then any; any value a user can type.
         const int unit = round < 9 ? round : static_cast<int>(random() % CampaignUnitCount);
-        const int column = columns[random() % 6];
+        const int column = FieldColumns[random() % 6];
         const int typed = static_cast<int>(random() % (TypedBelow(column) + 9)) - 9;
         SCOPED_TRACE(testing::Message() << "unit " << unit << " column " << column << " value " << typed);
 
@@ -239,7 +241,6 @@ TEST_F(SaveUnitsWindowTest, RandomEditsUndoneAndRedoneGiveBackTheSameFiles)
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     std::mt19937 random(seed);
-    const int columns[] = {UnitCode, TransportCode, Experience, Fuel, TotalStrength, CurrentStrength};
     const QStringList bulkColumns = {"Experience", "Fuel", "Total Strength", "Current Strength"};
     const QStringList operations = {"Set to", "Add", "Multiply by %", "Set to total strength"};
     InTable([&](TfrmSaveUnits& table) {
@@ -252,7 +253,7 @@ TEST_F(SaveUnitsWindowTest, RandomEditsUndoneAndRedoneGiveBackTheSameFiles)
             switch (random() % 4) {
             case 0:
                 rows->setData(rows->index(static_cast<int>(random() % CampaignUnitCount),
-                                          columns[random() % 6]),
+                                          FieldColumns[random() % 6]),
                               value);
                 break;
             case 1:
@@ -264,7 +265,7 @@ TEST_F(SaveUnitsWindowTest, RandomEditsUndoneAndRedoneGiveBackTheSameFiles)
             }
             // Every row keeps to the limits of its field, each row to its own.
             for (int row = 0; row < CampaignUnitCount; ++row)
-                for (int column : columns) {
+                for (int column : FieldColumns) {
                     const QModelIndex cell = rows->index(row, column);
                     ASSERT_GE(cell.data().toInt(), cell.data(SaveUnitsModel::MinimumRole).toInt());
                     ASSERT_LE(cell.data().toInt(), cell.data(SaveUnitsModel::MaximumRole).toInt());
@@ -336,7 +337,7 @@ TEST_F(SaveUnitsWindowTest, RowsShowWhatTheEditorShowsAndStoredValuesSurvive)
         QTest::keyClicks(table.edtFilter, "BIG 10");
         ASSERT_EQ(view->model()->rowCount(), 1);
         EXPECT_EQ(Cell(table, 0, No).data().toInt(), BigUnit + 1);
-        for (int column : {UnitCode, TransportCode, Experience, Fuel, TotalStrength, CurrentStrength})
+        for (int column : FieldColumns)
             view->model()->setData(Cell(table, 0, column), Cell(table, 0, column).data());
         table.edtFilter->clear();
         // Typed into the cell's editor.
