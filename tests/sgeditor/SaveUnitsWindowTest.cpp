@@ -172,8 +172,10 @@ TEST_F(SaveUnitsWindowTest, EditorChangesAreStepsThatUndoShows)
     editor->seFuel1->setValue(12);
     InTable([](TfrmSaveUnits& table) {
         EXPECT_EQ(Cell(table, 0, Fuel).data().toInt(), 12);
-        table.tvSaveUnits->setCurrentIndex(Cell(table, 3, No));
-        QTest::keyClick(table.tvSaveUnits, Qt::Key_Return);
+        // A double-click picks the unit, even on a cell that can be edited.
+        const QRect cell = table.tvSaveUnits->visualRect(Cell(table, 3, Fuel));
+        QTest::mouseClick(table.tvSaveUnits->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(table.tvSaveUnits->viewport(), Qt::LeftButton, {}, cell.center());
     }, QMessageBox::Yes);
     EXPECT_EQ(editor->edtUnitNo->text(), "4");
     EXPECT_EQ(EditorUndo()->text(), "&Undo Update of unit 1");
