@@ -57,7 +57,7 @@ mkdir -p "$work"
 # rebuilds what changed since the first.
 mkdir -p "$src"
 (cd "$root" && git ls-files --cached --others --exclude-standard) | while IFS= read -r file; do
-    cmp -s "$root/$file" "$src/$file" || { mkdir -p "$src/$(dirname "$file")" && cp -p "$root/$file" "$src/$file"; }
+    cmp -s "$root/$file" "$src/$file" || { mkdir -p "$src/$(dirname "$file")" && cp "$root/$file" "$src/$file"; }
 done
 echo "Building the unmutated copy in $work (log: $log)"
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
