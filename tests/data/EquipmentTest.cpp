@@ -61,6 +61,8 @@ TEST(EquipmentTest, NamesAreReadAndWrittenByTheGameRules)
         std::array<std::string, 7> names;
     } files[] = {
         {"fewer\r\nlines\r\n", {"fewer", "lines", "", "", "", "", ""}},
+        // A CR LF split where the reader's blocks of 64 KiB meet.
+        {std::string(65535, 'x') + "\r\nnext\r\n", {std::string(28, 'x'), "next", "", "", "", "", ""}},
         {forty + "\r\n" + "lf\nin name\r" + "cr only\r\r\n" + "tail\x1A" + "after\r\n",
          {forty.substr(0, 28), "lf\nin name", "cr only", "", "tail", "", ""}},
     };
