@@ -70,7 +70,9 @@ fi
 tried=0 killed=0 survived=0 equivalent=0 broken=0
 survivors=()
 note=""
-while IFS= read -r line; do
+# Read whole first, so that editing the list during a run changes nothing.
+mapfile -t mutants <"$root/scripts/mutants.txt"
+for line in "${mutants[@]}"; do
     case $line in
     "# equivalent:"*) note=${line#"# equivalent: "}; continue ;;
     "#"* | "") note=""; continue ;;
@@ -121,7 +123,7 @@ while IFS= read -r line; do
         ;;
     esac
     note=""
-done <"$root/scripts/mutants.txt"
+done
 
 echo
 echo "Mutants tried: $tried, killed: $killed, survived: $survived, equivalent: $equivalent, broken: $broken"
