@@ -18,6 +18,7 @@
 #include "data/Settings.h"
 #include "data/UnitCodes.h"
 #include "sgeditor/FindUnit.h"
+#include "uieditor/EquipmentCommands.h"
 #include "widgets/Cp1252.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
@@ -316,6 +317,7 @@ void TfrmDV2SGEdit::btnLoadClick()
         if (SettingsExist()) {
             ReadSettings();
             LoadEquipment(EquipFilePath(), NameFilePath());
+            EquipmentHistory().clear();  // its steps were made on the table just replaced
             path = ChooseSaveGame(this, SaveGameDir);
             if (path.empty())
                 return;
@@ -326,6 +328,7 @@ void TfrmDV2SGEdit::btnLoadClick()
             SetGameDir(GameDirOfSaveGame(path));
             WriteSettings();
             LoadEquipment(EquipFilePath(), NameFilePath());
+            EquipmentHistory().clear();  // its steps were made on the table just replaced
         }
         // A refused file leaves the image, and so everything shown, as it was.
         if (!image_.LoadFromFile(path)) {

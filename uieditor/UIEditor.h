@@ -41,6 +41,9 @@ public:
     QAction* mnuSearch;
     QAction* mnuUpdate;
     QAction* mnuCreate;
+    QAction* mnuUndo;
+    QAction* mnuRedo;
+    QAction* mnuUnitTable;
 
     QGroupBox* gbSystemOptions;
     QPushButton* btnLoad;
@@ -100,6 +103,12 @@ public slots:
     void btnUpdateClick();
     // Appends a copy of the shown unit, as stored, and shows it.
     void btnCreateClick();
+    // Undoes or redoes the last step on the equipment table and shows the
+    // unit it changed, dropping pending changes.
+    void mnuUndoClick();
+    void mnuRedoClick();
+    // Opens the unit table, then shows the unit picked there or CurrentUnit.
+    void mnuUnitTableClick();
     // The user picked another unit code: shows it, dropping pending changes.
     void seUnitCodeChange();
     // The user changed an attribute control (every one shares this handler).
@@ -121,6 +130,7 @@ private:
     void SetStatus(const QString& text);
     void PickGameDir();
     void SetUnitCodeMaximum(int maximum);
+    void ShowStepUnit(int stepIndex);
 };
 
 extern TfrmDV2Edit* frmDV2Edit;
