@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStatusBar>
@@ -28,6 +29,7 @@
 namespace {
 
 const QString AllItems = QStringLiteral("(all)");
+constexpr int CellMargin = 4;
 
 QString Latin1(std::string_view text)
 {
@@ -44,6 +46,20 @@ public:
     void Refilter() { invalidateRowsFilter(); }
 
 protected:
+    // Numbers straight from the table: a sort makes some ten thousand
+    // comparisons, too many to pass each value through a QVariant.
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    {
+        const int column = left.column();
+        if (column == EquipmentModel::UnitCode)
+            return left.row() < right.row();
+        if (column < EquipmentModel::FirstNumber)
+            return QSortFilterProxyModel::lessThan(left, right);
+        const NumberField& field = EquipmentModel::NumberOf(column);
+        return ShownValue(EquipmentModel::CodeOfRow(left.row()), field) <
+               ShownValue(EquipmentModel::CodeOfRow(right.row()), field);
+    }
+
     bool filterAcceptsRow(int row, const QModelIndex&) const override
     {
         const auto text = [&](int column) {
@@ -102,6 +118,34 @@ public:
         }
         return QStyledItemDelegate::createEditor(parent, option, index);
     }
+
+    // One line of plain text, numbers to the right: the style's own text
+    // layout made a repaint of the whole table cost more than a frame.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.highlight());
+        painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
+                                 : option.palette.color(QPalette::Text));
+        const QVariant value = index.data();
+        const QRect room = option.rect.adjusted(CellMargin, 0, -CellMargin, 0);
+        const QFontMetrics& metrics = option.fontMetrics;
+        QString text = value.toString();
+        int width = metrics.horizontalAdvance(text);
+        if (width > room.width()) {
+            text = metrics.elidedText(text, Qt::ElideRight, room.width());
+            width = metrics.horizontalAdvance(text);
+        }
+        const bool number = value.typeId() == QMetaType::Int;
+        const int baseline = room.top() + (room.height() - metrics.height()) / 2 + metrics.ascent();
+        painter->drawText(QPoint(number ? room.right() - width : room.left(), baseline), text);
+        if (option.state & QStyle::State_HasFocus) {  // the current cell
+            painter->setPen(option.palette.color(QPalette::Highlight).darker());
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        }
+    }
 };
 
 }  // namespace
@@ -117,6 +161,9 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     auto* filter = new UnitFilter(this);
     filter->setSourceModel(model_);
     filter->setSortCaseSensitivity(Qt::CaseInsensitive);
+    // Rows stay where they are while their values are edited, as in a
+    // spreadsheet; the next sort or filter puts them in place.
+    filter->setDynamicSortFilter(false);
     filter_ = filter;
 
     edtFilter = new QLineEdit;
@@ -220,6 +267,8 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
             [this](bool clean) { setWindowModified(!clean); });
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(filter_, signal, this, &TfrmUnitTable::ShowRowCount);
+    // Unit types added or removed by an undo: sorted and filtered anew.
+    connect(model_, &QAbstractItemModel::modelReset, filter_, &QSortFilterProxyModel::invalidate);
     connect(filter_, &QAbstractItemModel::modelReset, this, &TfrmUnitTable::ShowRowCount);
     connect(filter_, &QAbstractItemModel::layoutChanged, this, &TfrmUnitTable::ShowRowCount);
     ShowRowCount();
