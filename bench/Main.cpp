@@ -33,6 +33,7 @@ constexpr Target Targets[] = {
     {"BM_SGEditorLoadAfterPick", nullptr, 16},
     {"BM_SGEditorNext", nullptr, 16},
     {"BM_FillUnitList", nullptr, 16},
+    {"BM_UnitTableFirstOpen", nullptr, 16},
     {"BM_UnitTableOpen", nullptr, 16},
     {"BM_UnitTableFilterKeystroke", nullptr, 16},
     {"BM_UnitTableSort", nullptr, 16},

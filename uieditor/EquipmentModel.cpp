@@ -142,16 +142,21 @@ void EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int colum
     });
 }
 
+void EquipmentModel::Reload()
+{
+    beginResetModel();
+    rows_ = std::max(Equipment.UnitCount - 1, 0);
+    endResetModel();
+}
+
 // Every change of the table comes through the history, whichever window
 // made it; a step that added or removed unit types changes the rows.
 void EquipmentModel::StepChanged()
 {
     const int rows = std::max(Equipment.UnitCount - 1, 0);
-    if (rows != rows_) {
-        beginResetModel();
-        rows_ = rows;
-        endResetModel();
-    } else if (rows_ > 0) {
+    if (rows != rows_)
+        Reload();
+    else if (rows_ > 0) {
         emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
     }
 }

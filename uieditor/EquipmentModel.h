@@ -18,6 +18,9 @@ public:
 
     explicit EquipmentModel(QObject* parent = nullptr);
 
+    // Reads the whole table anew (a load replaces it without a step).
+    void Reload();
+
     static std::uint16_t CodeOfRow(int row) { return static_cast<std::uint16_t>(row + 1); }
     // The numeric attribute of a column at or after FirstNumber.
     static const NumberField& NumberOf(int column);

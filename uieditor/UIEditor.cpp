@@ -563,9 +563,11 @@ void TfrmDV2Edit::mnuUnitTableClick()
 {
     if (!HasUnit())
         return;
-    TfrmUnitTable table(this);
-    if (table.exec() == QDialog::Accepted)
-        CurrentUnit = table.ChosenUnit;
+    if (frmUnitTable == nullptr)
+        frmUnitTable = new TfrmUnitTable(this);
+    frmUnitTable->Reload();
+    if (frmUnitTable->exec() == QDialog::Accepted)
+        CurrentUnit = frmUnitTable->ChosenUnit;
     if (!HasUnit())
         CurrentUnit = 1;
     SetUnitCodeMaximum(Equipment.UnitCount - 1);

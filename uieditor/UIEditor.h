@@ -11,6 +11,7 @@ class QMenuBar;
 class QPushButton;
 class QStatusBar;
 class SpinField;
+class TfrmUnitTable;
 
 // The unit attribute editor: shows one unit type of the equipment table at
 // a time, edits it, creates unit types as copies and writes the equipment
@@ -84,6 +85,9 @@ public:
 
     QStatusBar* sbStatus;
     QLabel* lblStatus;  // the status bar's one panel
+
+    // Made at its first opening, then kept with its filter and sort order.
+    TfrmUnitTable* frmUnitTable = nullptr;
 
 public slots:
     // Settings (read, or picked in a dialog and written), then both

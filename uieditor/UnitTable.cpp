@@ -186,6 +186,12 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     btnBulkEdit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     btnBulkEdit->setToolTip(QStringLiteral("Change one attribute of every selected unit (Ctrl+E)"));
 
+    // Wide enough for "Ground Transport" and "United Kingdom", without
+    // measuring every item each time the window opens.
+    for (QComboBox* list : {cbFilterType, cbFilterCountry}) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(16);
+    }
     auto* filters = new QHBoxLayout;
     auto* filterLabel = new QLabel(QStringLiteral("&Filter:"));
     filterLabel->setBuddy(edtFilter);
@@ -274,6 +280,12 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     ShowRowCount();
 
     resize(1000, 600);
+}
+
+void TfrmUnitTable::Reload()
+{
+    ChosenUnit = 0;
+    model_->Reload();
 }
 
 void TfrmUnitTable::FilterChanged()

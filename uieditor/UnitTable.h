@@ -21,6 +21,10 @@ class TfrmUnitTable : public QDialog {
 public:
     explicit TfrmUnitTable(QWidget* parent = nullptr);
 
+    // Shows the table as it is now, which a load may have replaced since the
+    // window was last open; keeps the filter and the sort order.
+    void Reload();
+
     // The unit picked by a double click or Enter; the dialog is then accepted.
     std::uint16_t ChosenUnit = 0;
 
