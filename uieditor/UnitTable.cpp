@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -268,7 +269,9 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     connect(cbFilterCountry, &QComboBox::currentIndexChanged, this, &TfrmUnitTable::FilterChanged);
     connect(btnBulkEdit, &QPushButton::clicked, this, &TfrmUnitTable::btnBulkEditClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(tvUnits, &QTableView::activated, this, &TfrmUnitTable::tvUnitsActivated);
+    // Not activated: some desktops activate items on a single click.
+    connect(tvUnits, &QTableView::doubleClicked, this, &TfrmUnitTable::tvUnitsActivated);
+    tvUnits->installEventFilter(this);
     connect(&EquipmentHistory(), &QUndoStack::cleanChanged, this,
             [this](bool clean) { setWindowModified(!clean); });
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
@@ -327,6 +330,19 @@ void TfrmUnitTable::btnBulkEditClick()
     std::sort(codes.begin(), codes.end());
     model_->BulkEdit(codes, EquipmentModel::FirstNumber + dialog.column(), dialog.operation(),
                      dialog.value());
+}
+
+bool TfrmUnitTable::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a row picks it; while a cell is edited its control gets the key.
+    if (watched == tvUnits && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && tvUnits->currentIndex().isValid()) {
+            tvUnitsActivated(tvUnits->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmUnitTable::tvUnitsActivated(const QModelIndex& index)

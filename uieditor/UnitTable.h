@@ -42,6 +42,9 @@ public slots:
     void btnBulkEditClick();
     void tvUnitsActivated(const QModelIndex& index);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FilterChanged();
     void ShowRowCount();

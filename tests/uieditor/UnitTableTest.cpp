@@ -185,6 +185,13 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
     EXPECT_EQ(Name(586), Name(12));
     EXPECT_EQ(editor->edtHexCode->text(), "4A02");
 
+    // A refused creation is no step.
+    Equipment.UnitCount = 1023;
+    AnswerMessageBox(QMessageBox::Yes);
+    EXPECT_EQ(BoxText([&] { editor->btnCreate->click(); }), "Too many units");
+    EXPECT_EQ(Equipment.UnitCount, 1023);
+    EXPECT_EQ(editor->mnuUndo->text(), "&Undo Creation of unit 586");
+
     editor->btnLoadClick();  // a load replaces the table and forgets its steps
     EXPECT_FALSE(editor->mnuUndo->isEnabled() || editor->isWindowModified());
 }
