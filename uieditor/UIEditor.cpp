@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QUndoStack>
 #include <QValidator>
+#include <tuple>
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
@@ -295,14 +296,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"));
     mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
     editor->addSeparator();
-    mnuUndo = EquipmentHistory().createUndoAction(editor, QStringLiteral("&Undo"));
-    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
-    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = EquipmentHistory().createRedoAction(editor, QStringLiteral("&Redo"));
-    mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
-    mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    editor->addAction(mnuUndo);
-    editor->addAction(mnuRedo);
+    std::tie(mnuUndo, mnuRedo) = AddUndoItems(editor);
     QMenu* view = mnuMain->addMenu(QStringLiteral("&View"));
     mnuUnitTable = MenuItem(view, QStringLiteral("mnuUnitTable"), QStringLiteral("Unit &Table..."));
     mnuUnitTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -320,8 +314,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     connect(mnuUndo, &QAction::triggered, this, &TfrmDV2Edit::mnuUndoClick);
     connect(mnuRedo, &QAction::triggered, this, &TfrmDV2Edit::mnuRedoClick);
     connect(mnuUnitTable, &QAction::triggered, this, &TfrmDV2Edit::mnuUnitTableClick);
-    connect(&EquipmentHistory(), &QUndoStack::cleanChanged, this,
-            [this](bool clean) { setWindowModified(!clean); });
+    MarkUnsavedChanges(this);
     connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2Edit::btnLoadClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmDV2Edit::btnSaveClick);
     connect(btnBackup, &QPushButton::clicked, this, &TfrmDV2Edit::btnBackupClick);

@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QUndoStack>
 #include <QValidator>
+#include <tuple>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -156,7 +157,7 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmUnitTable"));
     // "[*]" shows as "*" while the equipment table has unsaved steps.
     setWindowTitle(QStringLiteral("Unit Table[*]"));
-    setWindowModified(!EquipmentHistory().isClean());
+    MarkUnsavedChanges(this);
 
     model_ = new EquipmentModel(this);
     auto* filter = new UnitFilter(this);
@@ -246,14 +247,7 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     auto* menu = new QMenuBar;
     menu->setObjectName(QStringLiteral("mnuMain"));
     QMenu* edit = menu->addMenu(QStringLiteral("&Edit"));
-    mnuUndo = EquipmentHistory().createUndoAction(edit, QStringLiteral("&Undo"));
-    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
-    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = EquipmentHistory().createRedoAction(edit, QStringLiteral("&Redo"));
-    mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
-    mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    edit->addAction(mnuUndo);
-    edit->addAction(mnuRedo);
+    std::tie(mnuUndo, mnuRedo) = AddUndoItems(edit);
     edit->addSeparator();
     QAction* bulk = edit->addAction(QStringLiteral("&Change Selected..."));
     connect(bulk, &QAction::triggered, this, &TfrmUnitTable::btnBulkEditClick);
@@ -272,8 +266,6 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     // Not activated: some desktops activate items on a single click.
     connect(tvUnits, &QTableView::doubleClicked, this, &TfrmUnitTable::tvUnitsActivated);
     tvUnits->installEventFilter(this);
-    connect(&EquipmentHistory(), &QUndoStack::cleanChanged, this,
-            [this](bool clean) { setWindowModified(!clean); });
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(filter_, signal, this, &TfrmUnitTable::ShowRowCount);
     // Unit types added or removed by an undo: sorted and filtered anew.
