@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QUndoStack>
 #include <random>
 
 #include "tests/uieditor/EditorFixture.h"
+#include "uieditor/EquipmentCommands.h"
 #include "uieditor/UnitTable.h"
 #include "widgets/BulkEditDialog.h"
 
@@ -191,6 +193,20 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
     EXPECT_EQ(BoxText([&] { editor->btnCreate->click(); }), "Too many units");
     EXPECT_EQ(Equipment.UnitCount, 1023);
     EXPECT_EQ(editor->mnuUndo->text(), "&Undo Creation of unit 586");
+
+    // A whole table replaced (an import) is one step too.
+    const TEquipTable before = Equipment;
+    TEquipTable imported = Equipment;
+    imported.UnitCount = 3;
+    imported.UnitNames[2] = "Imported";
+    EquipmentHistory().push(new ReplaceTable(QStringLiteral("Import"), imported));
+    EXPECT_EQ(Equipment.UnitCount, 3);
+    editor->mnuUndo->trigger();
+    EXPECT_TRUE(Equipment.Records == before.Records && Equipment.UnitNames == before.UnitNames);
+    EXPECT_EQ(Equipment.UnitCount, 1023);
+    editor->mnuRedo->trigger();
+    EXPECT_EQ(editor->CurrentUnit, 1);
+    EXPECT_EQ(Name(2), "Imported");
 
     editor->btnLoadClick();  // a load replaces the table and forgets its steps
     EXPECT_FALSE(editor->mnuUndo->isEnabled() || editor->isWindowModified());
