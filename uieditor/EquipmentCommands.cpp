@@ -1,6 +1,5 @@
 #include "uieditor/EquipmentCommands.h"
 
-#include <QMenu>
 #include <QUndoStack>
 #include <utility>
 
@@ -8,26 +7,6 @@ QUndoStack& EquipmentHistory()
 {
     static QUndoStack history;
     return history;
-}
-
-std::pair<QAction*, QAction*> AddUndoItems(QMenu* menu)
-{
-    QAction* undo = EquipmentHistory().createUndoAction(menu, QStringLiteral("&Undo"));
-    undo->setObjectName(QStringLiteral("mnuUndo"));
-    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    QAction* redo = EquipmentHistory().createRedoAction(menu, QStringLiteral("&Redo"));
-    redo->setObjectName(QStringLiteral("mnuRedo"));
-    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    menu->addAction(undo);
-    menu->addAction(redo);
-    return {undo, redo};
-}
-
-void MarkUnsavedChanges(QWidget* window)
-{
-    window->setWindowModified(!EquipmentHistory().isClean());
-    QObject::connect(&EquipmentHistory(), &QUndoStack::cleanChanged, window,
-                     [window](bool clean) { window->setWindowModified(!clean); });
 }
 
 namespace {

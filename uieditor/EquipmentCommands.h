@@ -4,29 +4,16 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "data/Equipment.h"
 
-class QAction;
-class QMenu;
 class QUndoStack;
-class QWidget;
 
 // The one history of changes to the shared equipment table. Every change a
 // user makes to the table is one step on it, whichever window made it; a
 // load clears it and a save marks it clean.
 QUndoStack& EquipmentHistory();
-
-// Appends the history's "&Undo" (mnuUndo, Ctrl+Z) and "&Redo" (mnuRedo,
-// Ctrl+Shift+Z) to a window's menu, their texts naming the step; returns
-// both.
-std::pair<QAction*, QAction*> AddUndoItems(QMenu* menu);
-
-// Shows the window's modified marker ("[*]" in its caption) while the
-// history holds steps not saved.
-void MarkUnsavedChanges(QWidget* window);
 
 // A step of the history. Undone or redone, it names the unit the attribute
 // editor then shows.

@@ -27,6 +27,7 @@
 #include "widgets/Cp1252.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
+#include "widgets/UndoActions.h"
 
 TfrmDV2Edit* frmDV2Edit = nullptr;
 
@@ -124,8 +125,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("frmDV2Edit"));
-    // "[*]" shows as "*" while the equipment table has unsaved steps.
-    setWindowTitle(QStringLiteral("Duvari 2 Unit Editor[*]"));
+    setWindowTitle(QStringLiteral("Duvari 2 Unit Editor"));
 
     auto* window = new QVBoxLayout(this);
 
@@ -296,7 +296,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"));
     mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
     editor->addSeparator();
-    std::tie(mnuUndo, mnuRedo) = AddUndoItems(editor);
+    std::tie(mnuUndo, mnuRedo) = AddUndoActions(
+        editor, &EquipmentHistory(), [this](const QUndoCommand* step) { ShowStep(step); });
     QMenu* view = mnuMain->addMenu(QStringLiteral("&View"));
     mnuUnitTable = MenuItem(view, QStringLiteral("mnuUnitTable"), QStringLiteral("Unit &Table..."));
     mnuUnitTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -310,11 +311,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     connect(mnuSearch, &QAction::triggered, this, &TfrmDV2Edit::btnSearchClick);
     connect(mnuUpdate, &QAction::triggered, this, &TfrmDV2Edit::btnUpdateClick);
     connect(mnuCreate, &QAction::triggered, this, &TfrmDV2Edit::btnCreateClick);
-    // After the stack's own undo and redo, which createUndoAction connected first.
-    connect(mnuUndo, &QAction::triggered, this, &TfrmDV2Edit::mnuUndoClick);
-    connect(mnuRedo, &QAction::triggered, this, &TfrmDV2Edit::mnuRedoClick);
     connect(mnuUnitTable, &QAction::triggered, this, &TfrmDV2Edit::mnuUnitTableClick);
-    MarkUnsavedChanges(this);
+    MarkUnsavedChanges(this, &EquipmentHistory());
     connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2Edit::btnLoadClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmDV2Edit::btnSaveClick);
     connect(btnBackup, &QPushButton::clicked, this, &TfrmDV2Edit::btnBackupClick);
@@ -528,19 +526,10 @@ void TfrmDV2Edit::btnCreateClick()
     SetStatus(QStringLiteral("Unit created"));
 }
 
-void TfrmDV2Edit::mnuUndoClick()
+// After an undo or redo: the unit the step changed, dropping pending changes.
+void TfrmDV2Edit::ShowStep(const QUndoCommand* undone)
 {
-    ShowStepUnit(EquipmentHistory().index());
-}
-
-void TfrmDV2Edit::mnuRedoClick()
-{
-    ShowStepUnit(EquipmentHistory().index() - 1);
-}
-
-void TfrmDV2Edit::ShowStepUnit(int stepIndex)
-{
-    const auto* step = dynamic_cast<const EquipmentCommand*>(EquipmentHistory().command(stepIndex));
+    const auto* step = dynamic_cast<const EquipmentCommand*>(undone);
     if (step == nullptr || Equipment.UnitCount < 2)
         return;
     CurrentUnit = step->ShownUnit();

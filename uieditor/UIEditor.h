@@ -10,6 +10,7 @@ class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class QStatusBar;
+class QUndoCommand;
 class SpinField;
 class TfrmUnitTable;
 
@@ -107,10 +108,6 @@ public slots:
     void btnUpdateClick();
     // Appends a copy of the shown unit, as stored, and shows it.
     void btnCreateClick();
-    // Undoes or redoes the last step on the equipment table and shows the
-    // unit it changed, dropping pending changes.
-    void mnuUndoClick();
-    void mnuRedoClick();
     // Opens the unit table, then shows the unit picked there or CurrentUnit.
     void mnuUnitTableClick();
     // The user picked another unit code: shows it, dropping pending changes.
@@ -134,7 +131,7 @@ private:
     void SetStatus(const QString& text);
     void PickGameDir();
     void SetUnitCodeMaximum(int maximum);
-    void ShowStepUnit(int stepIndex);
+    void ShowStep(const QUndoCommand* undone);
 };
 
 extern TfrmDV2Edit* frmDV2Edit;

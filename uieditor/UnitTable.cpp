@@ -27,6 +27,7 @@
 #include "widgets/BulkEditDialog.h"
 #include "widgets/Cp1252.h"
 #include "widgets/SpinField.h"
+#include "widgets/UndoActions.h"
 
 namespace {
 
@@ -155,9 +156,8 @@ public:
 TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmUnitTable"));
-    // "[*]" shows as "*" while the equipment table has unsaved steps.
-    setWindowTitle(QStringLiteral("Unit Table[*]"));
-    MarkUnsavedChanges(this);
+    setWindowTitle(QStringLiteral("Unit Table"));
+    MarkUnsavedChanges(this, &EquipmentHistory());
 
     model_ = new EquipmentModel(this);
     auto* filter = new UnitFilter(this);
@@ -247,7 +247,7 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     auto* menu = new QMenuBar;
     menu->setObjectName(QStringLiteral("mnuMain"));
     QMenu* edit = menu->addMenu(QStringLiteral("&Edit"));
-    std::tie(mnuUndo, mnuRedo) = AddUndoItems(edit);
+    std::tie(mnuUndo, mnuRedo) = AddUndoActions(edit, &EquipmentHistory());
     edit->addSeparator();
     QAction* bulk = edit->addAction(QStringLiteral("&Change Selected..."));
     connect(bulk, &QAction::triggered, this, &TfrmUnitTable::btnBulkEditClick);

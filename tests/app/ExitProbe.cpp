@@ -9,13 +9,6 @@
 #include <QWidget>
 #include <cstdio>
 
-// The caption as the title bar shows it: "[*]" is the modified marker.
-static QString ShownTitle(const QWidget* window)
-{
-    return window->windowTitle().replace(QStringLiteral("[*]"),
-                                         window->isWindowModified() ? QStringLiteral("*") : QString());
-}
-
 class ExitProbe : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "ExitProbe.json")
@@ -33,7 +26,7 @@ public:
                 if (!window->objectName().isEmpty())
                     std::printf("%s %s %s\n", qPrintable(window->objectName()),
                                 window->isVisible() ? "shown" : "hidden",
-                                qPrintable(ShownTitle(window)));
+                                qPrintable(window->windowTitle()));
             std::fflush(stdout);
             QTest::keyClick(menu, Qt::Key_X, Qt::AltModifier);
         });

@@ -6,6 +6,7 @@
 #include "data/Settings.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SGEditor.h"
+#include "sgeditor/SaveUnits.h"
 #include "tools/makedemo/DemoSaves.h"
 #include "uieditor/UIEditor.h"
 #include "uieditor/UISearch.h"
@@ -49,6 +50,18 @@ void PickDemoCampaign()
             typing->clearFocus();
         dialog->selectFile(QString::fromStdString(SaveGameDir) + DemoSaves::CampaignFile);
         static_cast<QDialog*>(dialog)->accept();
+    });
+}
+
+// Draws the save game editor's unit table once it is open, and closes it.
+void SaveUnitTable(const QString& path)
+{
+    QTimer::singleShot(50, [path] {
+        auto* table = qobject_cast<TfrmSaveUnits*>(QApplication::activeModalWidget());
+        if (table == nullptr)
+            return SaveUnitTable(path);
+        Save(table, path);
+        table->close();
     });
 }
 
@@ -96,6 +109,8 @@ int main(int argc, char** argv)
     frmDV2SGEdit->btnLoad->click();
     frmDV2SGEdit->btnNext->click();
     Save(frmDV2SGEdit, out + "save-game-editor.png");
+    SaveUnitTable(out + "save-units.png");
+    frmDV2SGEdit->mnuSaveUnits->trigger();
     frmFindUnit->SelectionTarget = "Unit";
     Save(frmFindUnit, out + "unit-selection.png");
     return 0;
