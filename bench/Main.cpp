@@ -33,6 +33,12 @@ constexpr Target Targets[] = {
     {"BM_SGEditorLoadAfterPick", nullptr, 16},
     {"BM_SGEditorNext", nullptr, 16},
     {"BM_FillUnitList", nullptr, 16},
+    {"BM_UnitTableFirstOpen", nullptr, 16},
+    {"BM_UnitTableOpen", nullptr, 16},
+    {"BM_UnitTableFilterKeystroke", nullptr, 16},
+    {"BM_UnitTableSort", nullptr, 16},
+    {"BM_UnitTableBulkEdit", nullptr, 16},
+    {"BM_UnitTableBulkUndo", nullptr, 16},
     {"BM_StartMainMenu", "BM_StartEmptyWindow", 1.5},
     {"BM_StartMainMenu", "BM_StartTextWindow", 1.2},
 };

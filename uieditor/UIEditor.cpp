@@ -13,16 +13,21 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <QValidator>
+#include <tuple>
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
 #include "data/UnitCodes.h"
 #include "uieditor/AttributeIcons.h"
+#include "uieditor/EquipmentCommands.h"
 #include "uieditor/UISearch.h"
+#include "uieditor/UnitTable.h"
 #include "widgets/Cp1252.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
+#include "widgets/UndoActions.h"
 
 TfrmDV2Edit* frmDV2Edit = nullptr;
 
@@ -290,6 +295,13 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuSearch = MenuItem(editor, QStringLiteral("mnuSearch"), QStringLiteral("&Search"));
     mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"));
     mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
+    editor->addSeparator();
+    std::tie(mnuUndo, mnuRedo) = AddUndoActions(
+        editor, &EquipmentHistory(), [this](const QUndoCommand* step) { ShowStep(step); });
+    QMenu* view = mnuMain->addMenu(QStringLiteral("&View"));
+    mnuUnitTable = MenuItem(view, QStringLiteral("mnuUnitTable"), QStringLiteral("Unit &Table..."));
+    mnuUnitTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuUnitTable->setEnabled(false);
 
     // Each menu item gives the same command as its button.
     connect(mnuLoad, &QAction::triggered, this, &TfrmDV2Edit::btnLoadClick);
@@ -299,6 +311,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     connect(mnuSearch, &QAction::triggered, this, &TfrmDV2Edit::btnSearchClick);
     connect(mnuUpdate, &QAction::triggered, this, &TfrmDV2Edit::btnUpdateClick);
     connect(mnuCreate, &QAction::triggered, this, &TfrmDV2Edit::btnCreateClick);
+    connect(mnuUnitTable, &QAction::triggered, this, &TfrmDV2Edit::mnuUnitTableClick);
+    MarkUnsavedChanges(this, &EquipmentHistory());
     connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2Edit::btnLoadClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmDV2Edit::btnSaveClick);
     connect(btnBackup, &QPushButton::clicked, this, &TfrmDV2Edit::btnBackupClick);
@@ -382,13 +396,15 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
 
 void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
 {
-    Equipment.UnitNames[code] = ToCp1252(edtUnitName->text().left(MaxUnitNameLength));
-    if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
-        ShowWarningBox(this, CountryMissing);
-    TEquipRecord& record = Equipment.Records[code];
-    record[Field::Cost] = static_cast<std::uint8_t>(seCost->value() / PrestigePerCostUnit);
-    for (const ByteField& field : ByteFields)
-        record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
+    EditUnits(QStringLiteral("Update of unit %1").arg(code), {code}, [&] {
+        Equipment.UnitNames[code] = ToCp1252(edtUnitName->text().left(MaxUnitNameLength));
+        if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
+            ShowWarningBox(this, CountryMissing);
+        TEquipRecord& record = Equipment.Records[code];
+        record[Field::Cost] = static_cast<std::uint8_t>(seCost->value() / PrestigePerCostUnit);
+        for (const ByteField& field : ByteFields)
+            record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
+    });
     SetStatus(QStringLiteral("Unit information has been updated"));
 }
 
@@ -400,12 +416,14 @@ void TfrmDV2Edit::btnLoadClick()
         else
             PickGameDir();
         LoadEquipment(EquipFilePath(), NameFilePath());
+        EquipmentHistory().clear();
         SetStatus(QStringLiteral("Files loaded"));
         CurrentUnit = 1;
         SetUnitCodeMaximum(Equipment.UnitCount - 1);
         ShowUnit(CurrentUnit);
         gbEditorOptions->setEnabled(true);
         gbUnitAttributes->setEnabled(true);
+        mnuUnitTable->setEnabled(true);
     });
 }
 
@@ -428,6 +446,7 @@ void TfrmDV2Edit::btnSaveClick()
 {
     RunCommand(this, [this] {
         SaveEquipment(EquipFilePath(), NameFilePath());
+        EquipmentHistory().setClean();
         SetStatus(QStringLiteral("EQUIP97.EQP and EQUIP97.TXT has been saved"));
     });
 }
@@ -495,7 +514,7 @@ void TfrmDV2Edit::btnCreateClick()
         return;  // the menu before the first load: no template
     if (!AskYesNo(this, TemplateQuestion))
         return;
-    const int code = AddUnit(CurrentUnit);
+    const int code = CreateUnit::Push(CurrentUnit);
     if (code < 0) {
         ShowWarningBox(this, QStringLiteral("Too many units"));
         return;
@@ -505,6 +524,36 @@ void TfrmDV2Edit::btnCreateClick()
     SetUnitCodeMaximum(code);
     ShowUnit(CurrentUnit);
     SetStatus(QStringLiteral("Unit created"));
+}
+
+// After an undo or redo: the unit the step changed, dropping pending changes.
+void TfrmDV2Edit::ShowStep(const QUndoCommand* undone)
+{
+    const auto* step = dynamic_cast<const EquipmentCommand*>(undone);
+    if (step == nullptr || Equipment.UnitCount < 2)
+        return;
+    CurrentUnit = step->ShownUnit();
+    if (!HasUnit())
+        CurrentUnit = 1;
+    seUnitCode->setEnabled(true);
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    ShowUnit(CurrentUnit);
+    SetStatus({});
+}
+
+void TfrmDV2Edit::mnuUnitTableClick()
+{
+    if (!HasUnit())
+        return;
+    if (frmUnitTable == nullptr)
+        frmUnitTable = new TfrmUnitTable(this);
+    frmUnitTable->Reload();
+    if (frmUnitTable->exec() == QDialog::Accepted)
+        CurrentUnit = frmUnitTable->ChosenUnit;
+    if (!HasUnit())
+        CurrentUnit = 1;
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    ShowUnit(CurrentUnit);
 }
 
 void TfrmDV2Edit::seUnitCodeChange()

@@ -10,7 +10,9 @@ class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class QStatusBar;
+class QUndoCommand;
 class SpinField;
+class TfrmUnitTable;
 
 // The unit attribute editor: shows one unit type of the equipment table at
 // a time, edits it, creates unit types as copies and writes the equipment
@@ -41,6 +43,9 @@ public:
     QAction* mnuSearch;
     QAction* mnuUpdate;
     QAction* mnuCreate;
+    QAction* mnuUndo;
+    QAction* mnuRedo;
+    QAction* mnuUnitTable;
 
     QGroupBox* gbSystemOptions;
     QPushButton* btnLoad;
@@ -82,6 +87,9 @@ public:
     QStatusBar* sbStatus;
     QLabel* lblStatus;  // the status bar's one panel
 
+    // Made at its first opening, then kept with its filter and sort order.
+    TfrmUnitTable* frmUnitTable = nullptr;
+
 public slots:
     // Settings (read, or picked in a dialog and written), then both
     // equipment files; shows unit 1. A failure leaves everything as it was.
@@ -100,6 +108,8 @@ public slots:
     void btnUpdateClick();
     // Appends a copy of the shown unit, as stored, and shows it.
     void btnCreateClick();
+    // Opens the unit table, then shows the unit picked there or CurrentUnit.
+    void mnuUnitTableClick();
     // The user picked another unit code: shows it, dropping pending changes.
     void seUnitCodeChange();
     // The user changed an attribute control (every one shares this handler).
@@ -121,6 +131,7 @@ private:
     void SetStatus(const QString& text);
     void PickGameDir();
     void SetUnitCodeMaximum(int maximum);
+    void ShowStep(const QUndoCommand* undone);
 };
 
 extern TfrmDV2Edit* frmDV2Edit;
