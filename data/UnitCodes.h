@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/Equipment.h"
+
 // Names of the codes in an equipment record: the unit class (byte 2) and
 // the country bit set (bytes 30 to 33).
 
@@ -27,3 +29,7 @@ std::optional<std::string_view> CountryName(std::uint16_t code);
 // named country (whole name, ASCII case ignored). Returns false, with all
 // four bytes left zero, when no country has that name; the caller warns.
 bool SetCountryByName(std::uint16_t code, std::string_view name);
+
+// The same two on a record of any table.
+std::optional<std::string_view> CountryName(const TEquipRecord& record);
+bool SetCountryByName(TEquipRecord& record, std::string_view name);
