@@ -149,6 +149,7 @@ struct CsvReader {
     std::vector<std::string> Fields;
     std::size_t Line = 1;
     std::size_t BreaksInRow = 0;
+    std::size_t NextRowLine = 1;  // roughly: blank lines between rows are skipped
 
     static void OnField(void* data, std::size_t size, void* self)
     {
@@ -163,6 +164,7 @@ struct CsvReader {
         reader.Rows.push_back({reader.Line - reader.BreaksInRow, std::move(reader.Fields)});
         reader.Fields.clear();
         reader.BreaksInRow = 0;
+        reader.NextRowLine = reader.Line + 1;
     }
 };
 
@@ -194,7 +196,7 @@ std::vector<CsvRow> ReadRows(std::string_view csv, const std::string& fileName,
         malformed = csv_fini(&parser, CsvReader::OnField, CsvReader::OnRowEnd, &reader) != 0;
     csv_free(&parser);
     if (malformed)
-        errors.push_back(fileName + ":" + std::to_string(reader.Line - reader.BreaksInRow) + ":"
+        errors.push_back(fileName + ":" + std::to_string(reader.NextRowLine) + ":"
                          + std::to_string(reader.Fields.size() + 1)
                          + ": malformed CSV: a quote may only open a field, and a quoted field "
                            "must be closed before the next comma or line end");
