@@ -13,6 +13,13 @@
 
 constexpr std::size_t CountryCount = 26;
 
+// The limits within which the unit attribute editor shows and edits a
+// unit; stored values outside them are shown at the nearest limit.
+constexpr std::uint8_t InfantryClass = 1;
+constexpr int InfantryMaxMovement = 6;
+constexpr int FirstMonth = 1, LastMonth = 12;
+constexpr int FirstYear = 16, LastYear = 45;  // 1916 to 1945
+
 // The country names in bit order: entry k is bit 30 - k of bytes 30..33
 // read big-endian. This is also the order of the editor's country list.
 extern const std::array<std::string_view, CountryCount> CountryNames;

@@ -28,8 +28,6 @@ TfrmDV2Edit* frmDV2Edit = nullptr;
 
 namespace {
 
-// Infantry may not be given more movement than this.
-constexpr int InfantryMaxMovement = 6;
 constexpr int ByteMaximum = 255;
 // A unit code field holds at most four digits, the bytes three.
 constexpr int UnitCodeDigits = 4;
@@ -173,8 +171,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     for (std::string_view name : CountryNames)
         cbCountry->addItem(QString::fromLatin1(name.data(), name.size()));
     cbCountry->setEditText({});
-    seMonth = Spin(QStringLiteral("seMonth"), 1, 12, 2);
-    seYear = Spin(QStringLiteral("seYear"), 16, 45, 2);
+    seMonth = Spin(QStringLiteral("seMonth"), FirstMonth, LastMonth, 2);
+    seYear = Spin(QStringLiteral("seYear"), FirstYear, LastYear, 2);
     seCost = Spin(QStringLiteral("seCost"), PrestigePerCostUnit, ByteMaximum * PrestigePerCostUnit,
                   4);
     seCost->setIncrement(PrestigePerCostUnit);
@@ -367,8 +365,8 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
     {
         // Before the value is set, so a stored movement above it shows the limit.
         const QSignalBlocker quiet(seMove);
-        seMove->setMaximum(edtUnitType->text() == QLatin1String("Infantry") ? InfantryMaxMovement
-                                                                          : ByteMaximum);
+        seMove->setMaximum(record[Field::UnitClass] == InfantryClass ? InfantryMaxMovement
+                                                                     : ByteMaximum);
     }
     cbCountry->setEditText(Latin1(CountryName(code)));
     seCost->setValueSilently(record[Field::Cost] * PrestigePerCostUnit);
