@@ -19,6 +19,7 @@
 #include "data/Settings.h"
 #include "data/UnitCodes.h"
 #include "uieditor/AttributeIcons.h"
+#include "uieditor/CsvTransfer.h"
 #include "uieditor/UISearch.h"
 #include "widgets/Cp1252.h"
 #include "widgets/MessageBoxes.h"
@@ -288,6 +289,11 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuSearch = MenuItem(editor, QStringLiteral("mnuSearch"), QStringLiteral("&Search"));
     mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"));
     mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
+    QMenu* tools = mnuMain->addMenu(QStringLiteral("&Tools"));
+    mnuExportCsv = MenuItem(tools, QStringLiteral("mnuExportCsv"), QStringLiteral("&Export to CSV..."));
+    mnuImportCsv = MenuItem(tools, QStringLiteral("mnuImportCsv"), QStringLiteral("&Import from CSV..."));
+    connect(mnuExportCsv, &QAction::triggered, this, &TfrmDV2Edit::mnuExportCsvClick);
+    connect(mnuImportCsv, &QAction::triggered, this, &TfrmDV2Edit::mnuImportCsvClick);
 
     // Each menu item gives the same command as its button.
     connect(mnuLoad, &QAction::triggered, this, &TfrmDV2Edit::btnLoadClick);
@@ -503,6 +509,31 @@ void TfrmDV2Edit::btnCreateClick()
     SetUnitCodeMaximum(code);
     ShowUnit(CurrentUnit);
     SetStatus(QStringLiteral("Unit created"));
+}
+
+void TfrmDV2Edit::mnuExportCsvClick()
+{
+    if (HasUnit())  // before the first load there is nothing to export
+        ExportTableToCsv(this);
+}
+
+void TfrmDV2Edit::mnuImportCsvClick()
+{
+    if (!HasUnit())
+        return;  // before the first load there is no game to import into
+    if (const auto table = ImportTableFromCsv(this))
+        ReplaceTable(*table);
+}
+
+void TfrmDV2Edit::ReplaceTable(const TEquipTable& table)
+{
+    Equipment = table;
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    seUnitCode->setEnabled(true);
+    if (!HasUnit())
+        CurrentUnit = 1;
+    ShowUnit(CurrentUnit);
+    SetStatus(QStringLiteral("Unit information has been imported"));
 }
 
 void TfrmDV2Edit::seUnitCodeChange()

@@ -11,6 +11,7 @@ class QMenuBar;
 class QPushButton;
 class QStatusBar;
 class SpinField;
+struct TEquipTable;
 
 // The unit attribute editor: shows one unit type of the equipment table at
 // a time, edits it, creates unit types as copies and writes the equipment
@@ -41,6 +42,8 @@ public:
     QAction* mnuSearch;
     QAction* mnuUpdate;
     QAction* mnuCreate;
+    QAction* mnuExportCsv;
+    QAction* mnuImportCsv;
 
     QGroupBox* gbSystemOptions;
     QPushButton* btnLoad;
@@ -108,6 +111,13 @@ public slots:
     // the unit shown still lies in the table, which the save game editor
     // may have reloaded meanwhile.
     void FormActivate();
+
+    // The Tools menu: the table to a CSV file, and a CSV file into the
+    // table in memory (nothing is written until "Save File").
+    void mnuExportCsvClick();
+    void mnuImportCsvClick();
+    // Replaces the whole table, as an import does, and shows it.
+    void ReplaceTable(const TEquipTable& table);
 
     // Not closed by Escape or the window manager: only by btnReturnClick.
     void reject() override;
