@@ -1,5 +1,6 @@
 #include "data/Cp1252.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -73,6 +74,8 @@ std::optional<unsigned char> Cp1252OfCodePoint(char32_t c)
 
 std::string Cp1252ToUtf8(std::string_view bytes)
 {
+    if (std::ranges::all_of(bytes, [](char b) { return static_cast<unsigned char>(b) < 0x80; }))
+        return std::string(bytes);  // the common case: ASCII is the same in both
     std::string text;
     text.reserve(bytes.size());
     for (char b : bytes)

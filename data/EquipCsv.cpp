@@ -21,12 +21,18 @@ namespace {
 
 enum Column : std::size_t { Code = 0, Name = 1, Type = 2, Country = 3, Cost = 6, Raw = 21 };
 
-// The record byte of each column that holds one plain byte; 0 for the others.
-constexpr std::array<std::size_t, CsvColumnCount> ByteOffsets{
-    0, 0, 0, 0, Field::MonthAvailable, Field::YearAvailable, 0, Field::Movement, Field::Fuel,
-    Field::Ammo, Field::Range, Field::Initiative, Field::Spotting, Field::HardAttack,
-    Field::SoftAttack, Field::AirAttack, Field::NavalAttack, Field::GroundDefense,
-    Field::AirDefense, Field::CloseDefense, Field::RangeDefenseMod, 0};
+// The record bytes each column shows: the first and how many (none for
+// code, name and raw).
+struct Span {
+    std::size_t offset, size;
+};
+constexpr std::array<Span, CsvColumnCount> Spans{{
+    {0, 0}, {0, 0}, {Field::UnitClass, 1}, {Field::Countries, 4}, {Field::MonthAvailable, 1},
+    {Field::YearAvailable, 1}, {Field::Cost, 1}, {Field::Movement, 1}, {Field::Fuel, 1},
+    {Field::Ammo, 1}, {Field::Range, 1}, {Field::Initiative, 1}, {Field::Spotting, 1},
+    {Field::HardAttack, 1}, {Field::SoftAttack, 1}, {Field::AirAttack, 1}, {Field::NavalAttack, 1},
+    {Field::GroundDefense, 1}, {Field::AirDefense, 1}, {Field::CloseDefense, 1},
+    {Field::RangeDefenseMod, 1}, {0, 0}}};
 
 constexpr int MaxCost = 255 * PrestigePerCostUnit;
 constexpr char HexDigits[] = "0123456789ABCDEF";
@@ -34,11 +40,10 @@ constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 std::string Hex(const TEquipRecord& record)
 {
-    std::string text;
-    text.reserve(2 * EquipRecordSize);
-    for (std::uint8_t b : record) {
-        text += HexDigits[b >> 4];
-        text += HexDigits[b & 15];
+    std::string text(2 * EquipRecordSize, '0');
+    for (std::size_t i = 0; i < EquipRecordSize; ++i) {
+        text[2 * i] = HexDigits[record[i] >> 4];
+        text[2 * i + 1] = HexDigits[record[i] & 15];
     }
     return text;
 }
@@ -80,7 +85,7 @@ std::string CellOf(const TEquipRecord& record, const std::string& name, std::uin
     case Country: return std::string(CountryName(record).value_or(""));
     case Cost: return std::to_string(record[Field::Cost] * PrestigePerCostUnit);
     case Raw: return Hex(record);
-    default: return std::to_string(record[ByteOffsets[column]]);
+    default: return std::to_string(record[Spans[column].offset]);
     }
 }
 
@@ -130,7 +135,7 @@ std::string SetField(std::size_t column, const std::string& text, TEquipRecord& 
         const auto value = Number(text, 255);
         if (!value)
             return std::string(CsvColumns[column]) + " \"" + text + "\" is not a number from 0 to 255";
-        record[ByteOffsets[column]] = static_cast<std::uint8_t>(*value);
+        record[Spans[column].offset] = static_cast<std::uint8_t>(*value);
         return {};
     }
     }
@@ -337,19 +342,24 @@ std::vector<EquipChange> CompareEquipment(const TEquipTable& a, const TEquipTabl
     // The record bytes a named column covers.
     static const std::array<bool, EquipRecordSize> named = [] {
         std::array<bool, EquipRecordSize> bytes{};
-        for (std::size_t offset : ByteOffsets)
-            bytes[offset] = offset != 0;
-        bytes[Field::UnitClass] = bytes[Field::Cost] = true;
-        std::fill_n(bytes.begin() + Field::Countries, 4, true);
+        for (const Span& span : Spans)
+            std::fill_n(bytes.begin() + span.offset, span.size, true);
         return bytes;
     }();
     std::vector<EquipChange> changes;
     const std::uint16_t common = std::min(a.UnitCount, b.UnitCount);
     for (std::uint16_t code = 0; code < common; ++code) {
-        const std::string name = Cp1252ToUtf8(a.UnitNames[code]);
         if (a.Records[code] == b.Records[code] && a.UnitNames[code] == b.UnitNames[code])
             continue;
+        const std::string name = Cp1252ToUtf8(a.UnitNames[code]);
         for (std::size_t column = Name; column < Raw; ++column) {
+            const Span span = Spans[column];
+            const bool same = column == Name ? a.UnitNames[code] == b.UnitNames[code]
+                                             : std::equal(a.Records[code].begin() + span.offset,
+                                                          a.Records[code].begin() + span.offset + span.size,
+                                                          b.Records[code].begin() + span.offset);
+            if (same)
+                continue;
             std::string before = CsvCell(a, code, column);
             std::string after = CsvCell(b, code, column);
             if (before != after)
