@@ -62,6 +62,14 @@ std::optional<TEquipRecord> FromHex(std::string_view text)
     return record;
 }
 
+// A cell's text as an error message quotes it: on one line, and short.
+std::string Quoted(std::string_view text)
+{
+    constexpr std::size_t Shown = 40;
+    const std::size_t end = std::min(text.find_first_of("\r\n"), Shown);
+    return "\"" + std::string(text.substr(0, end)) + (end < text.size() ? "...\"" : "\"");
+}
+
 // A decimal number of at most maximum, digits only.
 std::optional<int> Number(std::string_view text, int maximum)
 {
@@ -101,11 +109,11 @@ std::string SetField(std::size_t column, const std::string& text, TEquipRecord& 
             return "the name holds a character that Windows-1252 cannot hold";
         if (bytes->size() > MaxUnitNameLength)
             return "the name is longer than " + std::to_string(MaxUnitNameLength) + " characters";
-        if (std::ranges::any_of(*bytes, [](char b) {
-                return CodePointOfCp1252(static_cast<unsigned char>(b)) < 0x20
-                    || (CodePointOfCp1252(static_cast<unsigned char>(b)) >= 0x7F
-                        && CodePointOfCp1252(static_cast<unsigned char>(b)) <= 0x9F);
-            }))
+        const auto isControl = [](char b) {
+            const char32_t c = CodePointOfCp1252(static_cast<unsigned char>(b));
+            return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+        };
+        if (std::ranges::any_of(*bytes, isControl))
             return "the name holds a control character";
         name = *bytes;
         return {};
@@ -116,25 +124,25 @@ std::string SetField(std::size_t column, const std::string& text, TEquipRecord& 
             if (UnitClassName(static_cast<std::uint8_t>(c)) == text)
                 unitClass = c;
         if (!unitClass)
-            return "\"" + text + "\" is neither a unit class nor a number from 0 to 255";
+            return Quoted(text) + " is neither a unit class nor a number from 0 to 255";
         record[Field::UnitClass] = static_cast<std::uint8_t>(*unitClass);
         return {};
     }
     case Country:
         if (!SetCountryByName(record, text) && !text.empty())
-            return "\"" + text + "\" is no country";
+            return Quoted(text) + " is no country";
         return {};
     case Cost: {
         const auto cost = Number(text, MaxCost);
         if (!cost)
-            return "cost \"" + text + "\" is not a number from 0 to " + std::to_string(MaxCost);
+            return "cost " + Quoted(text) + " is not a number from 0 to " + std::to_string(MaxCost);
         record[Field::Cost] = static_cast<std::uint8_t>(*cost / PrestigePerCostUnit);
         return {};
     }
     default: {
         const auto value = Number(text, 255);
         if (!value)
-            return std::string(CsvColumns[column]) + " \"" + text + "\" is not a number from 0 to 255";
+            return std::string(CsvColumns[column]) + " " + Quoted(text) + " is not a number from 0 to 255";
         record[Spans[column].offset] = static_cast<std::uint8_t>(*value);
         return {};
     }
@@ -273,9 +281,9 @@ EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
         const std::string& title = rows[0].Fields[i];
         const auto found = std::ranges::find(CsvColumns, title);
         if (found == CsvColumns.end())
-            error(rows[0].Line, i, "unknown column \"" + title + "\"");
+            error(rows[0].Line, i, "unknown column " + Quoted(title));
         else if (std::ranges::count(columns, static_cast<std::size_t>(found - CsvColumns.begin())) > 0)
-            error(rows[0].Line, i, "column \"" + title + "\" appears twice");
+            error(rows[0].Line, i, "column " + Quoted(title) + " appears twice");
         columns.push_back(static_cast<std::size_t>(found - CsvColumns.begin()));
     }
     if (std::ranges::count(columns, Code) == 0)
@@ -324,7 +332,7 @@ EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
             const std::string& text = row.Fields[i];
             if (columns[i] == Code) {
                 if (text != std::to_string(code))
-                    error(row.Line, i, "code \"" + text + "\" where " + std::to_string(code)
+                    error(row.Line, i, "code " + Quoted(text) + " where " + std::to_string(code)
                                            + " comes next: rows run from code 0 in order");
             } else if (columns[i] != Raw && text != CellOf(stored, storedName, code, columns[i])) {
                 if (std::string problem = SetField(columns[i], text, record, name); !problem.empty())
