@@ -34,7 +34,6 @@ constexpr std::array<Span, CsvColumnCount> Spans{{
     {Field::GroundDefense, 1}, {Field::AirDefense, 1}, {Field::CloseDefense, 1},
     {Field::RangeDefenseMod, 1}, {0, 0}}};
 
-constexpr int MaxCost = 255 * PrestigePerCostUnit;
 constexpr char HexDigits[] = "0123456789ABCDEF";
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
@@ -91,7 +90,7 @@ std::string CellOf(const TEquipRecord& record, const std::string& name, std::uin
         return className ? std::string(*className) : std::to_string(record[Field::UnitClass]);
     }
     case Country: return std::string(CountryName(record).value_or(""));
-    case Cost: return std::to_string(record[Field::Cost] * PrestigePerCostUnit);
+    case Cost: return std::to_string(PrestigeCost(record[Field::Cost]));
     case Raw: return Hex(record);
     default: return std::to_string(record[Spans[column].offset]);
     }
@@ -133,10 +132,10 @@ std::string SetField(std::size_t column, const std::string& text, TEquipRecord& 
             return Quoted(text) + " is no country";
         return {};
     case Cost: {
-        const auto cost = Number(text, MaxCost);
+        const auto cost = Number(text, MaxPrestigeCost);
         if (!cost)
-            return "cost " + Quoted(text) + " is not a number from 0 to " + std::to_string(MaxCost);
-        record[Field::Cost] = static_cast<std::uint8_t>(*cost / PrestigePerCostUnit);
+            return "cost " + Quoted(text) + " is not a number from 0 to " + std::to_string(MaxPrestigeCost);
+        record[Field::Cost] = StoredCost(*cost);
         return {};
     }
     default: {

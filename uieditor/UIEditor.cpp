@@ -375,7 +375,7 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
                                                                      : ByteMaximum);
     }
     cbCountry->setEditText(Latin1(CountryName(code)));
-    seCost->setValueSilently(record[Field::Cost] * PrestigePerCostUnit);
+    seCost->setValueSilently(PrestigeCost(record[Field::Cost]));
     for (const ByteField& field : ByteFields)
         (this->*field.control)->setValueSilently(record[field.offset]);
     // A stored 0 means the unit type has none: it cannot be given any.
@@ -390,7 +390,7 @@ void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
     if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
         ShowWarningBox(this, CountryMissing);
     TEquipRecord& record = Equipment.Records[code];
-    record[Field::Cost] = static_cast<std::uint8_t>(seCost->value() / PrestigePerCostUnit);
+    record[Field::Cost] = StoredCost(seCost->value());
     for (const ByteField& field : ByteFields)
         record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
     SetStatus(QStringLiteral("Unit information has been updated"));
