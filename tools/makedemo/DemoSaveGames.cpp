@@ -92,7 +92,7 @@ void WriteDemoSaveGames(const std::string& dir)
     const std::string saveDir = dir + "SAVE/";
     std::filesystem::create_directories(saveDir);
     ReplaceFile(saveDir + CampaignFile,
-                SaveGame(1, 45000, CampaignPrestige, 12000, CampaignUnitCount, CampaignSpecialUnits));
+                SaveGame(1, 45000, CampaignPrestige, CampaignListAt, CampaignUnitCount, CampaignSpecialUnits));
     ReplaceFile(saveDir + ScenarioFile, SaveGame(2, 30000, ScenarioPrestige, 11777, ScenarioUnitCount));
     ReplaceFile(saveDir + NoListFile, SaveGame(3, 20000, NoListPrestige, 12500, NoListRecords));
 }

@@ -7,7 +7,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
+    // An empty name would put the demo into the root directory.
+    if (argc != 2 || argv[1][0] == '\0') {
         std::fprintf(stderr, "usage: makedemo DIR\n");
         return 2;
     }
