@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "data/Backups.h"
 #include "data/Cp1252.h"
 #include "data/EquipCsv.h"
 #include "data/Equipment.h"
@@ -10,6 +11,7 @@
 #include "sgeditor/SaveGame.h"
 
 #include <bit>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -33,6 +35,19 @@ auto OnFile(const std::string& path, Step step)
     } catch (const FileError& e) {
         throw std::runtime_error(path + ": " + e.what());
     }
+}
+
+// Copies of the files before a save, kept where the editor keeps them:
+// Qt's per-user data directory of the program, $XDG_DATA_HOME/NAME or
+// ~/.local/share/NAME. Without either variable no copies are kept.
+void SetUpBackups()
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (dataHome != nullptr && *dataHome == '/')
+        SetBackupDir(std::string(dataHome) + "/" + ProgramTitle + "/backups");
+    else if (home != nullptr && *home != '\0')
+        SetBackupDir(std::string(home) + "/.local/share/" + ProgramTitle + "/backups");
 }
 
 // The equipment pair of a game directory into the process-wide table, as
@@ -130,7 +145,13 @@ int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool d
         return 0;
     }
     Equipment = *imported.Table;
-    OnFile(EquipFilePath() + " or " + NameFilePath(), [] { SaveEquipment(EquipFilePath(), NameFilePath()); });
+    SetUpBackups();
+    try {
+        OnFile(EquipFilePath() + " or " + NameFilePath(), [] { SaveEquipment(EquipFilePath(), NameFilePath()); });
+    } catch (const CopyFailed& failed) {
+        throw std::runtime_error("could not keep a copy of " + failed.path() + ": " + failed.what()
+                                 + "; nothing was written");
+    }
     std::cerr << "dv2tool: " << changes.size() << " changes written to " << EquipFilePath() << " and "
               << NameFilePath() << '\n';
     return 0;

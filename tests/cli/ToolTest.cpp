@@ -1,3 +1,4 @@
+#include "data/Backups.h"
 #include "data/Equipment.h"
 #include "tests/support/TestSupport.h"
 #include "tools/makedemo/DemoUnits.h"
@@ -14,10 +15,12 @@ struct ToolRun {
     std::string out, err;
 };
 
-// Runs dv2tool with the arguments (a shell word list) in dir.
+// Runs dv2tool with the arguments (a shell word list) in dir, with its
+// data directory (where copies of saved files go) in dir too.
 ToolRun Tool(const TempDir& dir, const std::string& arguments)
 {
-    const int raw = std::system(("cd " + dir.path() + " && " DV2TOOL " " + arguments + " >out 2>err").c_str());
+    const int raw = std::system(("cd " + dir.path() + " && XDG_DATA_HOME=" + dir.path()
+                                 + "data " DV2TOOL " " + arguments + " >out 2>err").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
 }
 
@@ -66,6 +69,11 @@ TEST_F(ToolTest, ExportImportRoundTripsAndAnEditedCellShowsInImportAndDiff)
     for (std::size_t i = 0; i < eqp.size(); ++i)
         EXPECT_EQ(written[i] == eqp[i], i != 2 + DemoUnit::Cost20 * EquipRecordSize + Field::Cost) << i;
     EXPECT_EQ(ReadBytes(dir / "game/EQUIP97.TXT"), txt);
+    // The editor's copy of each file as it was, kept before the save.
+    const std::filesystem::path backups = dir / ("data/" + std::string(ProgramTitle) + "/backups");
+    ASSERT_TRUE(std::filesystem::is_directory(backups));
+    const std::filesystem::path run = std::filesystem::directory_iterator(backups)->path();
+    EXPECT_EQ(ReadBytes(run / "EQUIP97.EQP"), eqp);
 
     EXPECT_EQ(Tool(dir, "diff before game").status, 1);
     EXPECT_EQ(Tool(dir, "diff before game").out, dry.out);
