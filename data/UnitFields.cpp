@@ -8,15 +8,13 @@
 namespace {
 
 constexpr int ByteMaximum = 255;
-constexpr int InfantryMaxMovement = 6;
 
 }  // namespace
 
 const std::array<NumberField, NumberFieldCount> NumberFields{{
-    {"Month", Field::MonthAvailable, 1, 12, 1},
-    {"Year", Field::YearAvailable, 16, 45, 1},
-    {"Prestige Cost", Field::Cost, PrestigePerCostUnit, ByteMaximum * PrestigePerCostUnit,
-     PrestigePerCostUnit},
+    {"Month", Field::MonthAvailable, FirstMonth, LastMonth, 1},
+    {"Year", Field::YearAvailable, FirstYear, LastYear, 1},
+    {"Prestige Cost", Field::Cost, PrestigePerCostUnit, MaxPrestigeCost, PrestigePerCostUnit},
     {"Movement", Field::Movement, 0, ByteMaximum, 1},
     {"Fuel", Field::Fuel, 0, ByteMaximum, 1},
     {"Ammo", Field::Ammo, 0, ByteMaximum, 1},
@@ -36,7 +34,7 @@ const std::array<NumberField, NumberFieldCount> NumberFields{{
 int FieldMaximum(std::uint16_t code, const NumberField& field)
 {
     if (field.offset == Field::Movement &&
-        UnitClassName(Equipment.Records[code][Field::UnitClass]) == "Infantry")
+        Equipment.Records[code][Field::UnitClass] == InfantryClass)
         return InfantryMaxMovement;
     return field.maximum;
 }

@@ -22,6 +22,7 @@
 #include "data/UnitCodes.h"
 #include "uieditor/AttributeIcons.h"
 #include "uieditor/EquipmentCommands.h"
+#include "uieditor/CsvTransfer.h"
 #include "uieditor/UISearch.h"
 #include "uieditor/UnitTable.h"
 #include "widgets/Cp1252.h"
@@ -33,8 +34,6 @@ TfrmDV2Edit* frmDV2Edit = nullptr;
 
 namespace {
 
-// Infantry may not be given more movement than this.
-constexpr int InfantryMaxMovement = 6;
 constexpr int ByteMaximum = 255;
 // A unit code field holds at most four digits, the bytes three.
 constexpr int UnitCodeDigits = 4;
@@ -178,8 +177,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     for (std::string_view name : CountryNames)
         cbCountry->addItem(QString::fromLatin1(name.data(), name.size()));
     cbCountry->setEditText({});
-    seMonth = Spin(QStringLiteral("seMonth"), 1, 12, 2);
-    seYear = Spin(QStringLiteral("seYear"), 16, 45, 2);
+    seMonth = Spin(QStringLiteral("seMonth"), FirstMonth, LastMonth, 2);
+    seYear = Spin(QStringLiteral("seYear"), FirstYear, LastYear, 2);
     seCost = Spin(QStringLiteral("seCost"), PrestigePerCostUnit, ByteMaximum * PrestigePerCostUnit,
                   4);
     seCost->setIncrement(PrestigePerCostUnit);
@@ -302,6 +301,11 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuUnitTable = MenuItem(view, QStringLiteral("mnuUnitTable"), QStringLiteral("Unit &Table..."));
     mnuUnitTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuUnitTable->setEnabled(false);
+    QMenu* tools = mnuMain->addMenu(QStringLiteral("&Tools"));
+    mnuExportCsv = MenuItem(tools, QStringLiteral("mnuExportCsv"), QStringLiteral("&Export to CSV..."));
+    mnuImportCsv = MenuItem(tools, QStringLiteral("mnuImportCsv"), QStringLiteral("&Import from CSV..."));
+    connect(mnuExportCsv, &QAction::triggered, this, &TfrmDV2Edit::mnuExportCsvClick);
+    connect(mnuImportCsv, &QAction::triggered, this, &TfrmDV2Edit::mnuImportCsvClick);
 
     // Each menu item gives the same command as its button.
     connect(mnuLoad, &QAction::triggered, this, &TfrmDV2Edit::btnLoadClick);
@@ -381,11 +385,11 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
     {
         // Before the value is set, so a stored movement above it shows the limit.
         const QSignalBlocker quiet(seMove);
-        seMove->setMaximum(edtUnitType->text() == QLatin1String("Infantry") ? InfantryMaxMovement
-                                                                          : ByteMaximum);
+        seMove->setMaximum(record[Field::UnitClass] == InfantryClass ? InfantryMaxMovement
+                                                                     : ByteMaximum);
     }
     cbCountry->setEditText(Latin1(CountryName(code)));
-    seCost->setValueSilently(record[Field::Cost] * PrestigePerCostUnit);
+    seCost->setValueSilently(PrestigeCost(record[Field::Cost]));
     for (const ByteField& field : ByteFields)
         (this->*field.control)->setValueSilently(record[field.offset]);
     // A stored 0 means the unit type has none: it cannot be given any.
@@ -401,7 +405,7 @@ void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
         if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
             ShowWarningBox(this, CountryMissing);
         TEquipRecord& record = Equipment.Records[code];
-        record[Field::Cost] = static_cast<std::uint8_t>(seCost->value() / PrestigePerCostUnit);
+        record[Field::Cost] = StoredCost(seCost->value());
         for (const ByteField& field : ByteFields)
             record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
     });
@@ -554,6 +558,31 @@ void TfrmDV2Edit::mnuUnitTableClick()
         CurrentUnit = 1;
     SetUnitCodeMaximum(Equipment.UnitCount - 1);
     ShowUnit(CurrentUnit);
+}
+
+void TfrmDV2Edit::mnuExportCsvClick()
+{
+    if (HasUnit())  // before the first load there is nothing to export
+        ExportTableToCsv(this);
+}
+
+void TfrmDV2Edit::mnuImportCsvClick()
+{
+    if (!HasUnit())
+        return;  // before the first load there is no game to import into
+    if (const auto table = ImportTableFromCsv(this))
+        ImportTable(*table);
+}
+
+void TfrmDV2Edit::ImportTable(const TEquipTable& table)
+{
+    EquipmentHistory().push(new ReplaceTable(QStringLiteral("Import from CSV"), table));
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    seUnitCode->setEnabled(true);
+    if (!HasUnit())
+        CurrentUnit = 1;
+    ShowUnit(CurrentUnit);
+    SetStatus(QStringLiteral("Unit information has been imported"));
 }
 
 void TfrmDV2Edit::seUnitCodeChange()

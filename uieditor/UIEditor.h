@@ -13,6 +13,7 @@ class QStatusBar;
 class QUndoCommand;
 class SpinField;
 class TfrmUnitTable;
+struct TEquipTable;
 
 // The unit attribute editor: shows one unit type of the equipment table at
 // a time, edits it, creates unit types as copies and writes the equipment
@@ -46,6 +47,8 @@ public:
     QAction* mnuUndo;
     QAction* mnuRedo;
     QAction* mnuUnitTable;
+    QAction* mnuExportCsv;
+    QAction* mnuImportCsv;
 
     QGroupBox* gbSystemOptions;
     QPushButton* btnLoad;
@@ -118,6 +121,13 @@ public slots:
     // the unit shown still lies in the table, which the save game editor
     // may have reloaded meanwhile.
     void FormActivate();
+
+    // The Tools menu: the table to a CSV file, and a CSV file into the
+    // table in memory (nothing is written until "Save File").
+    void mnuExportCsvClick();
+    void mnuImportCsvClick();
+    // Replaces the whole table, as an import does, and shows it.
+    void ImportTable(const TEquipTable& table);
 
     // Not closed by Escape or the window manager: only by btnReturnClick.
     void reject() override;
