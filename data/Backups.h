@@ -12,6 +12,10 @@
 
 constexpr int KeptBackupRuns = 20;
 
+// The program's name: its title, and the name of its data directory
+// (~/.local/share/NAME), which holds the backups directory.
+constexpr const char* ProgramTitle = "Duvari 2 Unit Editor Version 1.5";
+
 // Sets the directory that holds the runs and begins a run: no file has been
 // copied in it yet. Empty, as at start, keeps no copies.
 void SetBackupDir(const std::string& dir);

@@ -51,7 +51,11 @@ std::optional<std::string_view> CountryName(std::uint16_t code)
 {
     if (code >= Equipment.UnitCount)
         return std::nullopt;
-    const TEquipRecord& record = Equipment.Records[code];
+    return CountryName(Equipment.Records[code]);
+}
+
+std::optional<std::string_view> CountryName(const TEquipRecord& record)
+{
     for (std::size_t i = 0; i < 4; ++i) {
         const std::uint8_t bits = record[Field::Countries + i];
         if (bits == 0)
@@ -67,9 +71,11 @@ std::optional<std::string_view> CountryName(std::uint16_t code)
 
 bool SetCountryByName(std::uint16_t code, std::string_view name)
 {
-    if (code >= Equipment.UnitCount)
-        return false;
-    TEquipRecord& record = Equipment.Records[code];
+    return code < Equipment.UnitCount && SetCountryByName(Equipment.Records[code], name);
+}
+
+bool SetCountryByName(TEquipRecord& record, std::string_view name)
+{
     std::fill_n(record.begin() + Field::Countries, 4, 0);
     const auto found = std::ranges::find_if(
         CountryNames, [&](std::string_view country) { return EqualIgnoringAsciiCase(country, name); });

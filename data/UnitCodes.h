@@ -6,10 +6,25 @@
 #include <string>
 #include <string_view>
 
+#include "data/Equipment.h"
+
 // Names of the codes in an equipment record: the unit class (byte 2) and
 // the country bit set (bytes 30 to 33).
 
 constexpr std::size_t CountryCount = 26;
+
+// The limits within which the unit attribute editor shows and edits a
+// unit; stored values outside them are shown at the nearest limit.
+constexpr std::uint8_t InfantryClass = 1;
+constexpr int InfantryMaxMovement = 6;
+constexpr int FirstMonth = 1, LastMonth = 12;
+constexpr int FirstYear = 16, LastYear = 45;  // 1916 to 1945
+
+// The prestige cost shown for a stored cost byte, and the byte stored for
+// a cost entered (the remainder dropped).
+constexpr int MaxPrestigeCost = 255 * PrestigePerCostUnit;
+constexpr int PrestigeCost(std::uint8_t stored) { return stored * PrestigePerCostUnit; }
+constexpr std::uint8_t StoredCost(int prestige) { return static_cast<std::uint8_t>(prestige / PrestigePerCostUnit); }
 
 // The country names in bit order: entry k is bit 30 - k of bytes 30..33
 // read big-endian. This is also the order of the editor's country list.
@@ -27,3 +42,7 @@ std::optional<std::string_view> CountryName(std::uint16_t code);
 // named country (whole name, ASCII case ignored). Returns false, with all
 // four bytes left zero, when no country has that name; the caller warns.
 bool SetCountryByName(std::uint16_t code, std::string_view name);
+
+// The same two on a record of any table.
+std::optional<std::string_view> CountryName(const TEquipRecord& record);
+bool SetCountryByName(TEquipRecord& record, std::string_view name);

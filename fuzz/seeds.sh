@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Writes the seed corpora in fuzz/corpus/ from the demo game that makedemo
-# writes: fuzz/seeds.sh PATH/TO/makedemo. Run it again when the demo changes.
+# writes, and its CSV from dv2tool: fuzz/seeds.sh PATH/TO/makedemo PATH/TO/dv2tool.
+# Run it again when the demo changes.
 # Inputs that once broke a target are kept beside them as found-*.
 set -euo pipefail
 makedemo=$(realpath "$1")
+dv2tool=$(realpath "$2")
 cd "$(dirname "$0")"
 demo=$(mktemp -d)
 trap 'rm -rf "$demo"' EXIT
@@ -16,7 +18,7 @@ pair() {
   printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((n & 255)) $((n >> 8 & 255)) $((n >> 16 & 255)) $((n >> 24)))"
   cat "$eqp" "$txt"
 }
-mkdir -p corpus/equipment corpus/settings corpus/savegame
+mkdir -p corpus/equipment corpus/settings corpus/savegame corpus/csv
 pair "$demo/EQUIP97.EQP" "$demo/EQUIP97.TXT" >corpus/equipment/demo
 # The first three units with the demo's trailing bytes, and their names.
 { printf '\x03\x00'; tail -c +3 "$demo/EQUIP97.EQP" | head -c $((3 * 73)); printf '\x1aDEMO\x00\xff'; } >"$demo/three.eqp"
@@ -32,3 +34,6 @@ if [ -d "$demo/SAVE" ]; then
     cp "$game" "corpus/savegame/$(basename "$game")"
   done
 fi
+
+# The demo's CSV; corpus/csv/edited is written by hand.
+"$dv2tool" export "$demo" -o corpus/csv/demo

@@ -11,7 +11,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_
   -DDV2_FUZZ=ON -DDV2_BUILD_UI=OFF -DDV2_BUILD_TESTS=OFF
 cmake --build build-fuzz -j "$(nproc)"
 mkdir -p build-fuzz/artifacts
-for target in equipment settings savegame; do
+for target in equipment settings savegame csv; do
   mkdir -p "build-fuzz/corpus/$target"
   log="build-fuzz/$target.log"
   echo "Fuzzing $target for ${seconds}s"

@@ -22,6 +22,7 @@
 #include "sgeditor/SaveUnitLimits.h"
 #include "sgeditor/SaveUnits.h"
 #include "sgeditor/SaveUnitsModel.h"
+#include "uieditor/EquipmentCommands.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
 #include "widgets/UndoActions.h"
@@ -317,6 +318,7 @@ void TfrmDV2SGEdit::btnLoadClick()
         if (SettingsExist()) {
             ReadSettings();
             LoadEquipment(EquipFilePath(), NameFilePath());
+            EquipmentHistory().clear();  // its steps were made on the table just replaced
             path = ChooseSaveGame(this, SaveGameDir);
             if (path.empty())
                 return;
@@ -327,6 +329,7 @@ void TfrmDV2SGEdit::btnLoadClick()
             SetGameDir(GameDirOfSaveGame(path));
             WriteSettings();
             LoadEquipment(EquipFilePath(), NameFilePath());
+            EquipmentHistory().clear();  // its steps were made on the table just replaced
         }
         // A refused file leaves the image, and so everything shown, as it was.
         if (!image_.LoadFromFile(path)) {

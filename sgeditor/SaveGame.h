@@ -69,6 +69,8 @@ public:
     // Unit k of the list; an index outside 0 .. UnitListCount() - 1 reads
     // an all-zero unit.
     TSaveGameUnit ReadUnit(int k) const;
+    // Where unit k of the list starts in the file.
+    std::size_t UnitOffset(int k) const;
     // Writes the six fields of unit k, the type code at both of its places;
     // an index outside the list is ignored. Bytes at or beyond Length() are
     // not written.
@@ -87,7 +89,6 @@ public:
 
 private:
     bool HoldsUnit(int k) const { return k >= 0 && k < unitCount_; }
-    std::size_t UnitOffset(int k) const;
     void Put16(std::size_t pos, std::uint16_t value);
     void Put8(std::size_t pos, std::uint8_t value);
 

@@ -13,23 +13,27 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <QValidator>
+#include <tuple>
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
 #include "data/UnitCodes.h"
 #include "uieditor/AttributeIcons.h"
+#include "uieditor/EquipmentCommands.h"
+#include "uieditor/CsvTransfer.h"
 #include "uieditor/UISearch.h"
+#include "uieditor/UnitTable.h"
 #include "widgets/Cp1252.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
+#include "widgets/UndoActions.h"
 
 TfrmDV2Edit* frmDV2Edit = nullptr;
 
 namespace {
 
-// Infantry may not be given more movement than this.
-constexpr int InfantryMaxMovement = 6;
 constexpr int ByteMaximum = 255;
 // A unit code field holds at most four digits, the bytes three.
 constexpr int UnitCodeDigits = 4;
@@ -173,8 +177,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     for (std::string_view name : CountryNames)
         cbCountry->addItem(QString::fromLatin1(name.data(), name.size()));
     cbCountry->setEditText({});
-    seMonth = Spin(QStringLiteral("seMonth"), 1, 12, 2);
-    seYear = Spin(QStringLiteral("seYear"), 16, 45, 2);
+    seMonth = Spin(QStringLiteral("seMonth"), FirstMonth, LastMonth, 2);
+    seYear = Spin(QStringLiteral("seYear"), FirstYear, LastYear, 2);
     seCost = Spin(QStringLiteral("seCost"), PrestigePerCostUnit, ByteMaximum * PrestigePerCostUnit,
                   4);
     seCost->setIncrement(PrestigePerCostUnit);
@@ -290,6 +294,18 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuSearch = MenuItem(editor, QStringLiteral("mnuSearch"), QStringLiteral("&Search"));
     mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"));
     mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
+    editor->addSeparator();
+    std::tie(mnuUndo, mnuRedo) = AddUndoActions(
+        editor, &EquipmentHistory(), [this](const QUndoCommand* step) { ShowStep(step); });
+    QMenu* view = mnuMain->addMenu(QStringLiteral("&View"));
+    mnuUnitTable = MenuItem(view, QStringLiteral("mnuUnitTable"), QStringLiteral("Unit &Table..."));
+    mnuUnitTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuUnitTable->setEnabled(false);
+    QMenu* tools = mnuMain->addMenu(QStringLiteral("&Tools"));
+    mnuExportCsv = MenuItem(tools, QStringLiteral("mnuExportCsv"), QStringLiteral("&Export to CSV..."));
+    mnuImportCsv = MenuItem(tools, QStringLiteral("mnuImportCsv"), QStringLiteral("&Import from CSV..."));
+    connect(mnuExportCsv, &QAction::triggered, this, &TfrmDV2Edit::mnuExportCsvClick);
+    connect(mnuImportCsv, &QAction::triggered, this, &TfrmDV2Edit::mnuImportCsvClick);
 
     // Each menu item gives the same command as its button.
     connect(mnuLoad, &QAction::triggered, this, &TfrmDV2Edit::btnLoadClick);
@@ -299,6 +315,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     connect(mnuSearch, &QAction::triggered, this, &TfrmDV2Edit::btnSearchClick);
     connect(mnuUpdate, &QAction::triggered, this, &TfrmDV2Edit::btnUpdateClick);
     connect(mnuCreate, &QAction::triggered, this, &TfrmDV2Edit::btnCreateClick);
+    connect(mnuUnitTable, &QAction::triggered, this, &TfrmDV2Edit::mnuUnitTableClick);
+    MarkUnsavedChanges(this, &EquipmentHistory());
     connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2Edit::btnLoadClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmDV2Edit::btnSaveClick);
     connect(btnBackup, &QPushButton::clicked, this, &TfrmDV2Edit::btnBackupClick);
@@ -367,11 +385,11 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
     {
         // Before the value is set, so a stored movement above it shows the limit.
         const QSignalBlocker quiet(seMove);
-        seMove->setMaximum(edtUnitType->text() == QLatin1String("Infantry") ? InfantryMaxMovement
-                                                                          : ByteMaximum);
+        seMove->setMaximum(record[Field::UnitClass] == InfantryClass ? InfantryMaxMovement
+                                                                     : ByteMaximum);
     }
     cbCountry->setEditText(Latin1(CountryName(code)));
-    seCost->setValueSilently(record[Field::Cost] * PrestigePerCostUnit);
+    seCost->setValueSilently(PrestigeCost(record[Field::Cost]));
     for (const ByteField& field : ByteFields)
         (this->*field.control)->setValueSilently(record[field.offset]);
     // A stored 0 means the unit type has none: it cannot be given any.
@@ -382,13 +400,15 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
 
 void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
 {
-    Equipment.UnitNames[code] = ToCp1252(edtUnitName->text().left(MaxUnitNameLength));
-    if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
-        ShowWarningBox(this, CountryMissing);
-    TEquipRecord& record = Equipment.Records[code];
-    record[Field::Cost] = static_cast<std::uint8_t>(seCost->value() / PrestigePerCostUnit);
-    for (const ByteField& field : ByteFields)
-        record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
+    EditUnits(QStringLiteral("Update of unit %1").arg(code), {code}, [&] {
+        Equipment.UnitNames[code] = ToCp1252(edtUnitName->text().left(MaxUnitNameLength));
+        if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
+            ShowWarningBox(this, CountryMissing);
+        TEquipRecord& record = Equipment.Records[code];
+        record[Field::Cost] = StoredCost(seCost->value());
+        for (const ByteField& field : ByteFields)
+            record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
+    });
     SetStatus(QStringLiteral("Unit information has been updated"));
 }
 
@@ -400,12 +420,14 @@ void TfrmDV2Edit::btnLoadClick()
         else
             PickGameDir();
         LoadEquipment(EquipFilePath(), NameFilePath());
+        EquipmentHistory().clear();
         SetStatus(QStringLiteral("Files loaded"));
         CurrentUnit = 1;
         SetUnitCodeMaximum(Equipment.UnitCount - 1);
         ShowUnit(CurrentUnit);
         gbEditorOptions->setEnabled(true);
         gbUnitAttributes->setEnabled(true);
+        mnuUnitTable->setEnabled(true);
     });
 }
 
@@ -428,6 +450,7 @@ void TfrmDV2Edit::btnSaveClick()
 {
     RunCommand(this, [this] {
         SaveEquipment(EquipFilePath(), NameFilePath());
+        EquipmentHistory().setClean();
         SetStatus(QStringLiteral("EQUIP97.EQP and EQUIP97.TXT has been saved"));
     });
 }
@@ -495,7 +518,7 @@ void TfrmDV2Edit::btnCreateClick()
         return;  // the menu before the first load: no template
     if (!AskYesNo(this, TemplateQuestion))
         return;
-    const int code = AddUnit(CurrentUnit);
+    const int code = CreateUnit::Push(CurrentUnit);
     if (code < 0) {
         ShowWarningBox(this, QStringLiteral("Too many units"));
         return;
@@ -505,6 +528,61 @@ void TfrmDV2Edit::btnCreateClick()
     SetUnitCodeMaximum(code);
     ShowUnit(CurrentUnit);
     SetStatus(QStringLiteral("Unit created"));
+}
+
+// After an undo or redo: the unit the step changed, dropping pending changes.
+void TfrmDV2Edit::ShowStep(const QUndoCommand* undone)
+{
+    const auto* step = dynamic_cast<const EquipmentCommand*>(undone);
+    if (step == nullptr || Equipment.UnitCount < 2)
+        return;
+    CurrentUnit = step->ShownUnit();
+    if (!HasUnit())
+        CurrentUnit = 1;
+    seUnitCode->setEnabled(true);
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    ShowUnit(CurrentUnit);
+    SetStatus({});
+}
+
+void TfrmDV2Edit::mnuUnitTableClick()
+{
+    if (!HasUnit())
+        return;
+    if (frmUnitTable == nullptr)
+        frmUnitTable = new TfrmUnitTable(this);
+    frmUnitTable->Reload();
+    if (frmUnitTable->exec() == QDialog::Accepted)
+        CurrentUnit = frmUnitTable->ChosenUnit;
+    if (!HasUnit())
+        CurrentUnit = 1;
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    ShowUnit(CurrentUnit);
+}
+
+void TfrmDV2Edit::mnuExportCsvClick()
+{
+    if (HasUnit())  // before the first load there is nothing to export
+        ExportTableToCsv(this);
+}
+
+void TfrmDV2Edit::mnuImportCsvClick()
+{
+    if (!HasUnit())
+        return;  // before the first load there is no game to import into
+    if (const auto table = ImportTableFromCsv(this))
+        ImportTable(*table);
+}
+
+void TfrmDV2Edit::ImportTable(const TEquipTable& table)
+{
+    EquipmentHistory().push(new ReplaceTable(QStringLiteral("Import from CSV"), table));
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    seUnitCode->setEnabled(true);
+    if (!HasUnit())
+        CurrentUnit = 1;
+    ShowUnit(CurrentUnit);
+    SetStatus(QStringLiteral("Unit information has been imported"));
 }
 
 void TfrmDV2Edit::seUnitCodeChange()

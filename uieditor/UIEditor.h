@@ -10,7 +10,10 @@ class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class QStatusBar;
+class QUndoCommand;
 class SpinField;
+class TfrmUnitTable;
+struct TEquipTable;
 
 // The unit attribute editor: shows one unit type of the equipment table at
 // a time, edits it, creates unit types as copies and writes the equipment
@@ -41,6 +44,11 @@ public:
     QAction* mnuSearch;
     QAction* mnuUpdate;
     QAction* mnuCreate;
+    QAction* mnuUndo;
+    QAction* mnuRedo;
+    QAction* mnuUnitTable;
+    QAction* mnuExportCsv;
+    QAction* mnuImportCsv;
 
     QGroupBox* gbSystemOptions;
     QPushButton* btnLoad;
@@ -82,6 +90,9 @@ public:
     QStatusBar* sbStatus;
     QLabel* lblStatus;  // the status bar's one panel
 
+    // Made at its first opening, then kept with its filter and sort order.
+    TfrmUnitTable* frmUnitTable = nullptr;
+
 public slots:
     // Settings (read, or picked in a dialog and written), then both
     // equipment files; shows unit 1. A failure leaves everything as it was.
@@ -100,6 +111,8 @@ public slots:
     void btnUpdateClick();
     // Appends a copy of the shown unit, as stored, and shows it.
     void btnCreateClick();
+    // Opens the unit table, then shows the unit picked there or CurrentUnit.
+    void mnuUnitTableClick();
     // The user picked another unit code: shows it, dropping pending changes.
     void seUnitCodeChange();
     // The user changed an attribute control (every one shares this handler).
@@ -108,6 +121,13 @@ public slots:
     // the unit shown still lies in the table, which the save game editor
     // may have reloaded meanwhile.
     void FormActivate();
+
+    // The Tools menu: the table to a CSV file, and a CSV file into the
+    // table in memory (nothing is written until "Save File").
+    void mnuExportCsvClick();
+    void mnuImportCsvClick();
+    // Replaces the whole table, as an import does, and shows it.
+    void ImportTable(const TEquipTable& table);
 
     // Not closed by Escape or the window manager: only by btnReturnClick.
     void reject() override;
@@ -121,6 +141,7 @@ private:
     void SetStatus(const QString& text);
     void PickGameDir();
     void SetUnitCodeMaximum(int maximum);
+    void ShowStep(const QUndoCommand* undone);
 };
 
 extern TfrmDV2Edit* frmDV2Edit;

@@ -1,37 +1,18 @@
 #include "widgets/Cp1252.h"
 
-#include <array>
+#include "data/Cp1252.h"
 
 namespace {
 
-// Bytes 0x80..0x9F; the rest of Windows-1252 is Latin-1. 0 marks the five
-// bytes the code page leaves undefined, kept as the C1 control of the same
-// number so that every byte survives a round trip.
-constexpr std::array<char16_t, 32> HighControls = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
-};
-
 QChar FromByte(unsigned char b)
 {
-    if (b >= 0x80 && b <= 0x9F && HighControls[b - 0x80] != 0)
-        return QChar(HighControls[b - 0x80]);
-    return QChar(b);
+    return QChar(static_cast<char16_t>(CodePointOfCp1252(b)));
 }
 
 int ToByte(QChar c)
 {
-    const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return u;
-    for (int i = 0; i < 32; ++i) {
-        const char16_t mapped = HighControls[i] != 0 ? HighControls[i] : char16_t(0x80 + i);
-        if (mapped == u)
-            return 0x80 + i;
-    }
-    return -1;
+    const auto b = Cp1252OfCodePoint(c.unicode());
+    return b ? *b : -1;
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 class QWidget;
 
 // The program's name as the error boxes and the application show it.
-inline const QString AppTitle = QStringLiteral("Duvari 2 Unit Editor Version 1.5");
+inline const QString AppTitle = QString::fromLatin1(ProgramTitle);
 
 // An error box: captioned with AppTitle, error icon, one OK. A full stop is
 // added when the text's last character sorts after ".".

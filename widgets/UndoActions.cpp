@@ -5,7 +5,7 @@
 #include <QUndoStack>
 #include <QWidget>
 
-void AddUndoActions(QMenu* menu, QUndoStack* stack,
+std::pair<QAction*, QAction*> AddUndoActions(QMenu* menu, QUndoStack* stack,
                     const std::function<void(const QUndoCommand* step)>& shown)
 {
     QAction* undo = stack->createUndoAction(menu, QStringLiteral("&Undo"));
@@ -17,12 +17,13 @@ void AddUndoActions(QMenu* menu, QUndoStack* stack,
     menu->addAction(undo);
     menu->addAction(redo);
     if (!shown)
-        return;
+        return {undo, redo};
     // The stack has moved by the time these run, connected after its own.
     QObject::connect(undo, &QAction::triggered, menu,
                      [stack, shown] { shown(stack->command(stack->index())); });
     QObject::connect(redo, &QAction::triggered, menu,
                      [stack, shown] { shown(stack->command(stack->index() - 1)); });
+    return {undo, redo};
 }
 
 void MarkUnsavedChanges(QWidget* window, QUndoStack* stack)

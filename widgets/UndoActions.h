@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
+class QAction;
 class QMenu;
 class QUndoCommand;
 class QUndoStack;
@@ -9,8 +11,8 @@ class QWidget;
 
 // "&Undo" (mnuUndo, Ctrl+Z) and "&Redo" (mnuRedo, Ctrl+Shift+Z) at the end
 // of menu, named after the step they undo or redo. shown, when given, is
-// called with the step after it was undone or redone.
-void AddUndoActions(QMenu* menu, QUndoStack* stack,
+// called with the step after it was undone or redone. Returns both items.
+std::pair<QAction*, QAction*> AddUndoActions(QMenu* menu, QUndoStack* stack,
                     const std::function<void(const QUndoCommand* step)>& shown = {});
 
 // Marks window as modified (a "*" after its caption) while stack is not

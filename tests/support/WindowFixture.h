@@ -8,9 +8,10 @@
 #include "data/Settings.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "uieditor/EquipmentCommands.h"
 
 // A copy of the demo game in game, with the settings file kept in the
-// temporary directory above it and no table loaded. A window still open a
+// temporary directory above it and no table (nor its history) loaded. A window still open a
 // watchdog tick after it was first seen fails the test and is closed, so
 // that nothing blocks for good.
 class WindowFixture : public testing::Test {
@@ -19,6 +20,7 @@ protected:
     {
         CopyDemo(game);
         Equipment = TEquipTable{};
+        EquipmentHistory().clear();
         GameDir.clear();
         SaveGameDir.clear();
         SettingsDir = work.path().substr(0, work.path().size() - 1);

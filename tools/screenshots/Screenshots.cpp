@@ -10,9 +10,14 @@
 #include "tools/makedemo/DemoSaves.h"
 #include "uieditor/UIEditor.h"
 #include "uieditor/UISearch.h"
+#include "uieditor/UnitTable.h"
+#include "widgets/BulkEditDialog.h"
 #include "widgets/SpinField.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,6 +88,21 @@ int main(int argc, char** argv)
     frmSearch->show();
     frmSearch->btnFind->click();
     Save(frmSearch, out + "search.png");
+    frmSearch->hide();
+
+    // The table with the tanks selected for a bulk edit of their cost.
+    TfrmUnitTable table(frmDV2Edit);
+    table.cbFilterType->setCurrentText(QStringLiteral("Tank"));
+    table.tvUnits->selectAll();
+    Save(&table, out + "unit-table.png");
+    BulkEditDialog bulk({{QStringLiteral("Prestige Cost"), 12, 3060, 12},
+                         {QStringLiteral("Hard Attack"), 0, 255, 1}},
+                        &table);
+    bulk.cbBulkOp->setCurrentIndex(BulkEditDialog::MultiplyByPercent);
+    bulk.seBulkValue->setValue(110);
+    Save(&bulk, out + "bulk-edit.png");
+    bulk.hide();
+    table.hide();
 
     frmDV2SGEdit->show();
     PickDemoCampaign();

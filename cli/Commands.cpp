@@ -1,0 +1,236 @@
+#include "cli/Commands.h"
+
+#include "data/Backups.h"
+#include "data/Cp1252.h"
+#include "data/EquipCsv.h"
+#include "data/Equipment.h"
+#include "data/FileError.h"
+#include "data/FileIO.h"
+#include "data/Settings.h"
+#include "data/UnitCodes.h"
+#include "sgeditor/SaveGame.h"
+
+#include <bit>
+#include <cstdlib>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+std::string AsDir(std::string dir)
+{
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
+    return dir;
+}
+
+// A file step whose error names the file it failed on.
+template <class Step>
+auto OnFile(const std::string& path, Step step)
+{
+    try {
+        return step();
+    } catch (const FileError& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
+}
+
+// Copies of the files before a save, kept where the editor keeps them:
+// Qt's per-user data directory of the program, $XDG_DATA_HOME/NAME or
+// ~/.local/share/NAME. Without either variable no copies are kept.
+void SetUpBackups()
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (dataHome != nullptr && *dataHome == '/')
+        SetBackupDir(std::string(dataHome) + "/" + ProgramTitle + "/backups");
+    else if (home != nullptr && *home != '\0')
+        SetBackupDir(std::string(home) + "/.local/share/" + ProgramTitle + "/backups");
+}
+
+// The equipment pair of a game directory into the process-wide table, as
+// the editor's "Load File" reads it, so that a save goes the same way too.
+void LoadGame(const std::string& gameDir)
+{
+    SetGameDir(AsDir(gameDir));
+    OnFile(EquipFilePath() + " or " + NameFilePath(), [] { LoadEquipment(EquipFilePath(), NameFilePath()); });
+}
+
+// The pair of a game directory into a table of its own.
+std::unique_ptr<TEquipTable> ReadGame(const std::string& gameDir)
+{
+    auto table = std::make_unique<TEquipTable>();
+    const std::string eqp = ResolveCase(AsDir(gameDir), EquipFileName);
+    const std::string txt = ResolveCase(AsDir(gameDir), NameFileName);
+    OnFile(eqp, [&] { LoadEquipFile(eqp, *table); });
+    OnFile(txt, [&] { LoadNameFile(txt, *table); });
+    return table;
+}
+
+void WriteOut(const std::string& text)
+{
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        throw FileError::FromErrno(errno);
+}
+
+std::string ChangeLine(const EquipChange& change)
+{
+    std::string line = std::to_string(change.Code) + " \"" + change.Name + "\": " + std::string(change.What);
+    if (change.What == "name")
+        line += " \"" + change.Old + "\" -> \"" + change.New + "\"";
+    else if (change.What != "added" && change.What != "removed")
+        line += " " + change.Old + " -> " + change.New;
+    return line + "\n";
+}
+
+std::string ChangesText(const std::vector<EquipChange>& changes, bool asCsv)
+{
+    std::string text;
+    if (asCsv)
+        AppendCsvLine(text, {"code", "name", "field", "old", "new"});
+    for (const EquipChange& change : changes) {
+        if (asCsv)
+            AppendCsvLine(text, {std::to_string(change.Code), change.Name, std::string(change.What), change.Old, change.New});
+        else
+            text += ChangeLine(change);
+    }
+    return text;
+}
+
+// The names file's lines as they stand, by its reading rules but uncut,
+// so that what loading cuts off can be shown.
+std::vector<std::string_view> NameLines(std::string_view text, std::size_t count)
+{
+    text = text.substr(0, text.find('\x1A'));
+    std::vector<std::string_view> lines;
+    while (lines.size() < count && !text.empty()) {
+        const std::size_t end = std::min(text.find('\r'), text.size());
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (text.starts_with('\n'))
+            text.remove_prefix(1);
+    }
+    return lines;
+}
+
+}  // namespace
+
+int ExportCommand(const std::string& gameDir, const std::string& outputPath)
+{
+    LoadGame(gameDir);
+    const std::string csv = ExportEquipCsv(Equipment);
+    if (outputPath.empty() || outputPath == "-")
+        WriteOut(csv);
+    else
+        OnFile(outputPath, [&] { ReplaceFile(outputPath, csv); });
+    return 0;
+}
+
+int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool dryRun)
+{
+    LoadGame(gameDir);
+    const EquipCsvImport imported = ImportEquipCsv(OnFile(csvPath, [&] { return ReadWholeFile(csvPath); }), csvPath, Equipment);
+    for (const std::string& error : imported.Errors)
+        std::cerr << error << '\n';
+    if (!imported.Table) {
+        std::cerr << "dv2tool: " << imported.Errors.size() << " errors; nothing was written\n";
+        return 1;
+    }
+    const std::vector<EquipChange> changes = CompareEquipment(Equipment, *imported.Table);
+    WriteOut(ChangesText(changes, false));
+    if (dryRun || changes.empty()) {
+        std::cerr << "dv2tool: " << changes.size() << " changes; nothing was written\n";
+        return 0;
+    }
+    Equipment = *imported.Table;
+    SetUpBackups();
+    try {
+        OnFile(EquipFilePath() + " or " + NameFilePath(), [] { SaveEquipment(EquipFilePath(), NameFilePath()); });
+    } catch (const CopyFailed& failed) {
+        throw std::runtime_error("could not keep a copy of " + failed.path() + ": " + failed.what()
+                                 + "; nothing was written");
+    }
+    std::cerr << "dv2tool: " << changes.size() << " changes written to " << EquipFilePath() << " and "
+              << NameFilePath() << '\n';
+    return 0;
+}
+
+int DiffCommand(const std::string& gameDirA, const std::string& gameDirB, bool asCsv)
+{
+    const auto a = ReadGame(gameDirA);
+    const auto b = ReadGame(gameDirB);
+    const std::vector<EquipChange> changes = CompareEquipment(*a, *b);
+    WriteOut(ChangesText(changes, asCsv));
+    return changes.empty() ? 0 : 1;
+}
+
+int CheckCommand(const std::string& gameDir)
+{
+    const auto table = ReadGame(gameDir);
+    const std::string txt = ResolveCase(AsDir(gameDir), NameFileName);
+    const std::string text = OnFile(txt, [&] { return ReadWholeFile(txt); });
+    const std::vector<std::string_view> lines = NameLines(text, table->UnitCount);
+    std::string found;
+    // Code 0 is never shown.
+    for (std::uint16_t code = 1; code < table->UnitCount; ++code) {
+        const TEquipRecord& r = table->Records[code];
+        const std::string unit = std::to_string(code) + " \"" + Cp1252ToUtf8(table->UnitNames[code]) + "\": ";
+        const auto report = [&](const std::string& what) { found += unit + what + "\n"; };
+        if (r[Field::UnitClass] == InfantryClass && r[Field::Movement] > InfantryMaxMovement)
+            report("Infantry movement " + std::to_string(r[Field::Movement]) + " is over "
+                   + std::to_string(InfantryMaxMovement));
+        if (r[Field::Cost] == 0)
+            report("cost 0");
+        if (r[Field::MonthAvailable] < FirstMonth || r[Field::MonthAvailable] > LastMonth)
+            report("month " + std::to_string(r[Field::MonthAvailable]) + " is outside "
+                   + std::to_string(FirstMonth) + " to " + std::to_string(LastMonth));
+        if (r[Field::YearAvailable] < FirstYear || r[Field::YearAvailable] > LastYear)
+            report("year " + std::to_string(r[Field::YearAvailable]) + " is outside "
+                   + std::to_string(FirstYear) + " to " + std::to_string(LastYear));
+        if (!UnitClassName(r[Field::UnitClass]))
+            report("class " + std::to_string(r[Field::UnitClass]) + " has no name");
+        int countryBits = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            countryBits += std::popcount(r[Field::Countries + i]);
+        if (countryBits > 1 || (countryBits == 1 && !CountryName(r)))
+            report(countryBits > 1 ? "country bits name several countries" : "country bit names no country");
+        const int storedCode = r[Field::UnitCode] | r[Field::UnitCode + 1] << 8;
+        if (storedCode != code)
+            report("record holds unit code " + std::to_string(storedCode));
+        if (code < lines.size() && lines[code].size() > MaxUnitNameLength)
+            report("name is " + std::to_string(lines[code].size()) + " characters long; "
+                   + std::to_string(MaxUnitNameLength) + " are kept");
+        if (table->UnitNames[code].find('\n') != std::string::npos)
+            report("name holds a line feed, which other programs take for a line end");
+    }
+    WriteOut(found);
+    return found.empty() ? 0 : 1;
+}
+
+int UnitsCommand(const std::string& saveGamePath, const std::string& gameDir)
+{
+    TSaveGame game;
+    if (!OnFile(saveGamePath, [&] { return game.LoadFromFile(saveGamePath); }))
+        throw FileRefused("The file " + saveGamePath + " holds no unit list.");
+    const auto table = ReadGame(
+        gameDir.empty() ? GameDirOfSaveGame(std::filesystem::absolute(saveGamePath).string()) : gameDir);
+    const auto nameOf = [&](std::uint16_t code) {
+        return code < table->UnitCount ? Cp1252ToUtf8(table->UnitNames[code]) : std::string();
+    };
+    std::string csv;
+    AppendCsvLine(csv, {"no", "offset", "unit", "unit_name", "transport", "transport_name", "experience",
+                        "fuel", "total_strength", "current_strength"});
+    for (int k = 0; k < game.UnitListCount(); ++k) {
+        const TSaveGameUnit unit = game.ReadUnit(k);
+        AppendCsvLine(csv, {std::to_string(k + 1), std::to_string(game.UnitOffset(k)),
+                            std::to_string(unit.TypeCode), nameOf(unit.TypeCode),
+                            std::to_string(unit.TransportCode),
+                            unit.TransportCode == 0 ? std::string() : nameOf(unit.TransportCode),
+                            std::to_string(unit.Experience), std::to_string(unit.UnitFuel),
+                            std::to_string(unit.TotalStrength), std::to_string(unit.CurrentStrength)});
+    }
+    WriteOut(csv);
+    return 0;
+}

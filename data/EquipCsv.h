@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/Equipment.h"
+
+// The equipment table as CSV text, one row per unit code, so that modders
+// can keep and compare it with their own tools (docs/csv-format.md). Export
+// then import without edits gives back the same bytes; an edited cell
+// changes exactly the bytes of its field.
+
+constexpr std::size_t CsvColumnCount = 22;
+// The header, in column order: code, name, ..., raw.
+extern const std::array<std::string_view, CsvColumnCount> CsvColumns;
+
+// The text export writes in the column for unit code k of the table.
+std::string CsvCell(const TEquipTable& table, std::uint16_t code, std::size_t column);
+
+// One CSV line (RFC 4180, CR LF): fields with a comma, quote or line break quoted.
+void AppendCsvLine(std::string& out, const std::vector<std::string>& fields);
+
+// The header and one row per unit code from 0 to UnitCount - 1.
+std::string ExportEquipCsv(const TEquipTable& table);
+
+struct EquipCsvImport {
+    std::unique_ptr<TEquipTable> Table;  // the imported catalogue; none when there are errors
+    std::vector<std::string> Errors;     // every error, as "FILE:LINE:COLUMN: message"
+};
+
+// Reads CSV text into a new table: each row starts from its raw record (or
+// the current table's record of its code), then every cell whose text
+// differs from what export writes for those bytes sets its field. Every
+// cell is checked; fileName only names the text in the errors.
+EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
+                              const TEquipTable& current);
+
+// A difference between two catalogues: a field (a column's name) of a unit
+// code in both, or a code only one has ("added", "removed"). Name is the
+// unit's name in the first catalogue, in the second for an added code.
+struct EquipChange {
+    std::uint16_t Code;
+    std::string Name;  // UTF-8, as in the CSV
+    std::string_view What;
+    std::string Old, New;
+};
+// Named fields are compared by their CSV text; "raw" only shows when the
+// records differ in bytes no named field covers.
+std::vector<EquipChange> CompareEquipment(const TEquipTable& a, const TEquipTable& b);

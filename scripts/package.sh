@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the Debian package build-package/dv2edit_VERSION_ARCH.deb with
+# CPack: dv2edit and dv2tool in /usr/bin, the desktop entry, icon, AppStream
+# metainfo and man pages; dependencies found by dpkg-shlibdeps. Install it
+# with: apt install ./build-package/dv2edit_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh $(grep -v '^#' scripts/packages.txt)
+appstreamcli validate --no-net packaging/*.metainfo.xml
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DDV2_BUILD_TESTS=OFF $(command -v ccache >/dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake --build build-package -j "$(nproc)"
+(cd build-package && cpack -G DEB)
+ls build-package/dv2edit_*.deb

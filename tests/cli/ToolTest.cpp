@@ -1,0 +1,118 @@
+#include "data/Backups.h"
+#include "data/Equipment.h"
+#include "tests/support/TestSupport.h"
+#include "tools/makedemo/DemoUnits.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+// Runs dv2tool with the arguments (a shell word list) in dir, with its
+// data directory (where copies of saved files go) in dir too.
+ToolRun Tool(const TempDir& dir, const std::string& arguments)
+{
+    const int raw = std::system(("cd " + dir.path() + " && XDG_DATA_HOME=" + dir.path()
+                                 + "data " DV2TOOL " " + arguments + " >out 2>err").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
+}
+
+class ToolTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directory(dir / "game");
+        CopyDemo(dir / "game/");
+        eqp = ReadBytes(dir / "game/EQUIP97.EQP");
+        txt = ReadBytes(dir / "game/EQUIP97.TXT");
+    }
+    void ExpectGameUntouched()
+    {
+        EXPECT_EQ(ReadBytes(dir / "game/EQUIP97.EQP"), eqp);
+        EXPECT_EQ(ReadBytes(dir / "game/EQUIP97.TXT"), txt);
+    }
+    TempDir dir;
+    std::string eqp, txt;
+};
+
+TEST_F(ToolTest, ExportImportRoundTripsAndAnEditedCellShowsInImportAndDiff)
+{
+    ASSERT_EQ(Tool(dir, "export game -o units.csv").status, 0);
+    const std::string csv = ReadBytes(dir / "units.csv");
+    EXPECT_EQ(Tool(dir, "export game").out, csv);
+    const ToolRun same = Tool(dir, "import game units.csv");
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(same.out, "");
+    ExpectGameUntouched();
+
+    // Unit 30's cost 240 -> 252, as a spreadsheet would write the row.
+    const std::size_t row = csv.find("\r\n30,DEN Battleship E-130,Battleship,Denmark,9,40,240,");
+    ASSERT_NE(row, std::string::npos);
+    const std::size_t cost = csv.find(",240,", row);
+    WriteBytes(dir / "units.csv", csv.substr(0, cost) + ",252," + csv.substr(cost + 5));
+    const ToolRun dry = Tool(dir, "import game units.csv --dry-run");
+    EXPECT_EQ(dry.status, 0);
+    EXPECT_EQ(dry.out, "30 \"DEN Battleship E-130\": cost 240 -> 252\n");
+    ExpectGameUntouched();
+
+    std::filesystem::copy(dir / "game", dir / "before", std::filesystem::copy_options::recursive);
+    EXPECT_EQ(Tool(dir, "import game units.csv").out, dry.out);
+    const std::string written = ReadBytes(dir / "game/EQUIP97.EQP");
+    EXPECT_EQ(written.size(), eqp.size());
+    for (std::size_t i = 0; i < eqp.size(); ++i)
+        EXPECT_EQ(written[i] == eqp[i], i != 2 + DemoUnit::Cost20 * EquipRecordSize + Field::Cost) << i;
+    EXPECT_EQ(ReadBytes(dir / "game/EQUIP97.TXT"), txt);
+    // The editor's copy of each file as it was, kept before the save.
+    const std::filesystem::path backups = dir / ("data/" + std::string(ProgramTitle) + "/backups");
+    ASSERT_TRUE(std::filesystem::is_directory(backups));
+    const std::filesystem::path run = std::filesystem::directory_iterator(backups)->path();
+    EXPECT_EQ(ReadBytes(run / "EQUIP97.EQP"), eqp);
+
+    EXPECT_EQ(Tool(dir, "diff before game").status, 1);
+    EXPECT_EQ(Tool(dir, "diff before game").out, dry.out);
+    EXPECT_EQ(Tool(dir, "diff --csv before game").out, "code,name,field,old,new\r\n30,DEN Battleship E-130,cost,240,252\r\n");
+    EXPECT_EQ(Tool(dir, "diff game game").status, 0);
+}
+
+TEST_F(ToolTest, BadInputIsReportedWithoutWritingAndTroubleExitsWith2)
+{
+    WriteBytes(dir / "bad.csv", "code,cost\r\n0,12\r\n1,13000\r\n2,x\r\n");
+    const ToolRun bad = Tool(dir, "import game bad.csv");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("bad.csv:3:2: cost \"13000\""), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("bad.csv:4:2: cost \"x\""), std::string::npos) << bad.err;
+    ExpectGameUntouched();
+
+    for (const char* command : {"export nowhere", "import game missing.csv", "import game game",
+                                "diff game nowhere", "check nowhere", "units missing.sav",
+                                "units game/EQUIP97.TXT", "export game -o nowhere/x.csv", "import", "frobnicate"}) {
+        const ToolRun run = Tool(dir, command);
+        EXPECT_EQ(run.status, 2) << command;
+        EXPECT_NE(run.err, "") << command;
+    }
+    ExpectGameUntouched();
+    EXPECT_EQ(Tool(dir, "--version").out, "dv2tool 1.5\n");
+    EXPECT_EQ(Tool(dir, "import --help").status, 0);
+}
+
+TEST_F(ToolTest, CheckAndUnitsReadTheDemoGame)
+{
+    const ToolRun check = Tool(dir, "check game");
+    EXPECT_EQ(check.status, 1);
+    EXPECT_NE(check.out.find("7 \"GER Bicycle Rifles\": Infantry movement 9 is over 6\n"), std::string::npos);
+    const ToolRun units = Tool(dir, "units game/SAVE/GAME1.CSV");
+    EXPECT_EQ(units.status, 0) << units.err;
+    EXPECT_TRUE(units.out.starts_with("no,offset,unit,unit_name,transport,transport_name,experience,fuel,"
+                                      "total_strength,current_strength\r\n1,12000,1,BEL Tank B-101,0,,120,40,10,10\r\n"
+                                      "2,12065,300,NOR Battleship O-400,585,Last Reserve Militia,"))
+        << units.out;
+}
+
+}  // namespace

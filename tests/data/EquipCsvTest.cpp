@@ -1,0 +1,209 @@
+#include "data/EquipCsv.h"
+#include "data/Equipment.h"
+#include "data/UnitCodes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+// A catalogue of count units with random record bytes and random names as
+// the names file can hold them (up to 28 bytes of anything but CR and Ctrl-Z).
+std::unique_ptr<TEquipTable> RandomTable(std::mt19937& random, std::uint16_t count)
+{
+    auto table = std::make_unique<TEquipTable>();
+    table->UnitCount = count;
+    std::uniform_int_distribution<int> byte(0, 255), length(0, MaxUnitNameLength);
+    for (std::size_t k = 0; k < count; ++k) {
+        for (std::uint8_t& b : table->Records[k])
+            b = static_cast<std::uint8_t>(byte(random));
+        for (int n = length(random); n > 0; --n) {
+            const char c = static_cast<char>(byte(random));
+            table->UnitNames[k] += c == '\r' || c == '\x1A' ? ',' : c == 'x' ? '"' : c;
+        }
+    }
+    return table;
+}
+
+void ExpectSameUnits(const TEquipTable& a, const TEquipTable& b)
+{
+    ASSERT_EQ(a.UnitCount, b.UnitCount);
+    for (std::size_t k = 0; k < a.UnitCount; ++k) {
+        ASSERT_EQ(a.Records[k], b.Records[k]) << "unit " << k;
+        ASSERT_EQ(a.UnitNames[k], b.UnitNames[k]) << "unit " << k;
+    }
+}
+
+std::string Replaced(std::string text, std::string_view from, std::string_view to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(EquipCsvTest, RandomCataloguesRoundTripByteForByte)
+{
+    std::mt19937 random(15);
+    for (std::uint16_t count : {2, 3, 17, 300, 1023, 1024}) {
+        const auto table = RandomTable(random, count);
+        // The current table differs in every record, so each must come from raw.
+        auto current = RandomTable(random, count);
+        current->UnitNames = table->UnitNames;
+        const std::string csv = ExportEquipCsv(*table);
+        ASSERT_TRUE(csv.starts_with("code,name,type,country,month,year,cost,movement,fuel,ammo,range,"
+                                    "initiative,spotting,hard_attack,soft_attack,air_attack,naval_attack,"
+                                    "ground_defense,air_defense,close_defense,range_defense_mod,raw\r\n"));
+        for (const std::string& text : {csv, "\xEF\xBB\xBF" + Replaced(csv, "\r\n", "\n")}) {
+            const EquipCsvImport imported = ImportEquipCsv(text, "units.csv", *current);
+            ASSERT_EQ(imported.Errors, std::vector<std::string>{}) << count;
+            ExpectSameUnits(*imported.Table, *table);
+            EXPECT_EQ(ExportEquipCsv(*imported.Table), csv);
+        }
+        // Without the raw column every record comes from the current table.
+        std::string noRaw;
+        for (std::size_t at = 0; at < csv.size();) {
+            const std::size_t lineEnd = csv.find("\r\n", at);
+            const std::size_t comma = csv.rfind(',', lineEnd);
+            noRaw += csv.substr(at, comma - at) + "\r\n";
+            at = lineEnd + 2;
+        }
+        const EquipCsvImport imported = ImportEquipCsv(noRaw, "units.csv", *table);
+        ASSERT_EQ(imported.Errors, std::vector<std::string>{});
+        ExpectSameUnits(*imported.Table, *table);
+    }
+}
+
+TEST(EquipCsvTest, OneEditedCellChangesExactlyTheBytesOfItsField)
+{
+    // The bytes of each column's field, and a value that is sure to change it.
+    const struct {
+        std::string_view column;
+        std::vector<std::size_t> bytes;
+        std::string text;
+        std::vector<std::uint8_t> stored;
+    } edits[] = {
+        {"type", {Field::UnitClass}, "Battle Cruiser", {19}},
+        {"type", {Field::UnitClass}, "200", {200}},
+        {"country", {30, 31, 32, 33}, "germany", {0x00, 0x80, 0x00, 0x00}},
+        {"country", {30, 31, 32, 33}, "", {0, 0, 0, 0}},
+        {"cost", {Field::Cost}, "3059", {254}},
+        {"month", {Field::MonthAvailable}, "0", {0}},
+        {"year", {Field::YearAvailable}, "255", {255}},
+        {"movement", {Field::Movement}, "201", {201}},
+        {"fuel", {Field::Fuel}, "202", {202}},
+        {"ammo", {Field::Ammo}, "203", {203}},
+        {"range", {Field::Range}, "204", {204}},
+        {"initiative", {Field::Initiative}, "205", {205}},
+        {"spotting", {Field::Spotting}, "206", {206}},
+        {"hard_attack", {Field::HardAttack}, "207", {207}},
+        {"soft_attack", {Field::SoftAttack}, "208", {208}},
+        {"air_attack", {Field::AirAttack}, "209", {209}},
+        {"naval_attack", {Field::NavalAttack}, "210", {210}},
+        {"ground_defense", {Field::GroundDefense}, "211", {211}},
+        {"air_defense", {Field::AirDefense}, "212", {212}},
+        {"close_defense", {Field::CloseDefense}, "213", {213}},
+        {"range_defense_mod", {Field::RangeDefenseMod}, "214", {214}},
+        {"name", {}, "Stra\xC3\x9F" "enpanzer \xE2\x82\xAC, \"1\"", {}},
+    };
+    std::mt19937 random(1503);
+    for (const auto& edit : edits) {
+        const auto table = RandomTable(random, 50);
+        const std::uint16_t code = std::uniform_int_distribution<std::uint16_t>(0, 49)(random);
+        table->Records[code][Field::UnitClass] = 1;  // not any class the edits set
+        table->Records[code][Field::Countries] = 0x40;  // Austria, whatever follows
+        const std::size_t column = static_cast<std::size_t>(std::ranges::find(CsvColumns, edit.column) - CsvColumns.begin());
+
+        // The cell as a spreadsheet writes it back: quoted where needed.
+        std::string csv = ExportEquipCsv(*table);
+        std::string oldRow, newRow;
+        std::vector<std::string> cells;
+        for (std::size_t c = 0; c < CsvColumnCount; ++c)
+            cells.push_back(CsvCell(*table, code, c));
+        AppendCsvLine(oldRow, cells);
+        cells[column] = edit.text;
+        AppendCsvLine(newRow, cells);
+        csv.replace(csv.find(oldRow), oldRow.size(), newRow);
+
+        const EquipCsvImport imported = ImportEquipCsv(csv, "edit.csv", *table);
+        ASSERT_EQ(imported.Errors, std::vector<std::string>{}) << edit.column;
+        TEquipTable& result = *imported.Table;
+        for (std::size_t k = 0; k < 50; ++k) {
+            for (std::size_t i = 0; i < EquipRecordSize; ++i) {
+                const auto field = std::ranges::find(edit.bytes, i);
+                const bool inField = k == code && field != edit.bytes.end();
+                EXPECT_EQ(result.Records[k][i], inField ? edit.stored[field - edit.bytes.begin()] : table->Records[k][i])
+                    << edit.column << " unit " << k << " byte " << i;
+            }
+            EXPECT_EQ(result.UnitNames[k], k == code && edit.column == "name" ? "Stra\xDF" "enpanzer \x80, \"1\"" : table->UnitNames[k]);
+        }
+    }
+}
+
+TEST(EquipCsvTest, EveryErrorIsReportedWithItsPlaceAndNothingIsImported)
+{
+    auto current = std::make_unique<TEquipTable>();
+    current->UnitCount = 3;
+    current->UnitNames = {"Zero", "One", "Two"};
+    const std::string header = "code,name,type,country,cost,movement,raw\r\n";
+    const std::string raw(146, 'A');
+    const struct {
+        std::string csv;
+        std::vector<std::string> errors;
+    } cases[] = {
+        {"", {"f.csv:1:1: no header row"}},
+        {"code,nom,name,name\r\n0\r\n1\r\n",
+         {"f.csv:1:2: unknown column \"nom\"", "f.csv:1:4: column \"name\" appears twice"}},
+        {"name\r\nA\r\nB\r\n", {"f.csv:1:1: the header has no \"code\" column"}},
+        {header + "0,\"Zero\r\n\r\nstill\",Tank,x\"y\r\n", {"f.csv:2:4: malformed CSV"}},
+        {header + "0,\"unclosed\r\n1,One\r\n", {"f.csv:2:2: malformed CSV"}},
+        {header + "0,Zero,Tank,,12,1,\r\n", {"f.csv:2:1: 1 units, but a catalogue holds 2 to 1024"}},
+        {header + "0,Zero,Tank,,12,1,\r\n"
+             + "2,One,Tnak,Germny,3061,256,\r\n"
+             + "1,Two,Tank,,12,1,AB\r\n"
+             + "3,Three,Tank,,12,1,\r\n"
+             + "4,Four\r\n",
+         {"f.csv:3:1: code \"2\" where 1 comes next", "f.csv:3:3: \"Tnak\" is neither a unit class",
+          "f.csv:3:4: \"Germny\" is no country", "f.csv:3:5: cost \"3061\" is not a number from 0 to 3060",
+          "f.csv:3:6: movement \"256\" is not a number from 0 to 255", "f.csv:4:7: raw is not 146 hexadecimal digits",
+          "f.csv:4:1: code \"1\" where 2 comes next", "f.csv:5:1: unit code 3 is beyond the current catalogue",
+          "f.csv:6:3: 2 fields, but the header has 7"}},
+        {header + "0,\"Twenty-nine characters long!!\",Tank,,12,1,\r\n"
+             + "1,\"tab\there\",Tank,,12,1,\r\n" + "2,\xE2\x82\xAC \xE2\x84\xA2 \xC5\x81,Tank,,12,1,\r\n"
+             + "3,\xFF,Tank,,12,1," + raw + "\r\n",
+         {"f.csv:2:2: the name is longer than 28 characters", "f.csv:3:2: the name holds a control character",
+          "f.csv:4:2: the name holds a character that Windows-1252 cannot hold",
+          "f.csv:5:2: the name holds a character that Windows-1252 cannot hold"}},
+    };
+    for (const auto& c : cases) {
+        const EquipCsvImport imported = ImportEquipCsv(c.csv, "f.csv", *current);
+        EXPECT_EQ(imported.Table, nullptr) << c.csv;
+        ASSERT_EQ(imported.Errors.size(), c.errors.size()) << c.csv << testing::PrintToString(imported.Errors);
+        for (std::size_t i = 0; i < c.errors.size(); ++i)
+            EXPECT_TRUE(imported.Errors[i].starts_with(c.errors[i])) << imported.Errors[i] << "\nexpected " << c.errors[i];
+    }
+}
+
+TEST(EquipCsvTest, CompareListsChangedFieldsOtherBytesAndAddedOrRemovedCodes)
+{
+    std::mt19937 random(7);
+    const auto a = RandomTable(random, 4);
+    auto b = std::make_unique<TEquipTable>(*a);
+    b->UnitCount = 5;
+    b->UnitNames[1] = "New";
+    b->Records[2][Field::Cost] = static_cast<std::uint8_t>(a->Records[2][Field::Cost] + 1);
+    b->Records[2][60] ^= 1;
+    const auto changes = CompareEquipment(*a, *b);
+    ASSERT_EQ(changes.size(), 4u);
+    EXPECT_EQ(changes[0].What, "name");
+    EXPECT_EQ(changes[0].New, "New");
+    EXPECT_EQ(changes[1].What, "cost");
+    EXPECT_EQ(changes[1].New, std::to_string(b->Records[2][Field::Cost] * 12));
+    EXPECT_EQ(changes[2].What, "raw");
+    EXPECT_EQ(changes[3].Code, 4);
+    EXPECT_EQ(changes[3].What, "added");
+    EXPECT_EQ(CompareEquipment(*b, *a).back().What, "removed");
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+#include "uieditor/EquipmentModel.h"
+
+#include <QUndoStack>
+#include <algorithm>
+
+#include "data/Equipment.h"
+#include "data/UnitCodes.h"
+#include "data/UnitFields.h"
+#include "uieditor/EquipmentCommands.h"
+#include "widgets/BulkEditDialog.h"
+#include "widgets/Cp1252.h"
+
+namespace {
+
+QString Latin1(std::optional<std::string_view> text)
+{
+    return text ? QString::fromLatin1(text->data(), text->size()) : QString();
+}
+
+QString NumberLabel(const NumberField& field)
+{
+    return QString::fromLatin1(field.label.data(), field.label.size());
+}
+
+}  // namespace
+
+EquipmentModel::EquipmentModel(QObject* parent)
+    : QAbstractTableModel(parent), rows_(std::max(Equipment.UnitCount - 1, 0))
+{
+    connect(&EquipmentHistory(), &QUndoStack::indexChanged, this, &EquipmentModel::StepChanged);
+}
+
+const NumberField& EquipmentModel::NumberOf(int column)
+{
+    return NumberFields[static_cast<std::size_t>(column - FirstNumber)];
+}
+
+int EquipmentModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rows_;
+}
+
+int EquipmentModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : FirstNumber + static_cast<int>(NumberFieldCount);
+}
+
+QVariant EquipmentModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    const std::uint16_t code = CodeOfRow(index.row());
+    const TEquipRecord& record = Equipment.Records[code];
+    switch (index.column()) {
+    case UnitCode:
+        return code;
+    case HexCode:
+        return QString::fromStdString(::HexCode(static_cast<std::uint16_t>(
+            record[Field::UnitCode] | record[Field::UnitCode + 1] << 8)));
+    case UnitName:
+        return FromCp1252(Equipment.UnitNames[code]);
+    case UnitType:
+        return Latin1(UnitClassName(record[Field::UnitClass]));
+    case Country:
+        return Latin1(CountryName(code));
+    default:
+        return ShownValue(code, NumberOf(index.column()));
+    }
+}
+
+QVariant EquipmentModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case UnitCode: return QStringLiteral("Unit Code");
+    case HexCode: return QStringLiteral("Hex Code");
+    case UnitName: return QStringLiteral("Unit Name");
+    case UnitType: return QStringLiteral("Unit Type");
+    case Country: return QStringLiteral("Country");
+    default: return NumberLabel(NumberOf(section));
+    }
+}
+
+Qt::ItemFlags EquipmentModel::flags(const QModelIndex& index) const
+{
+    const Qt::ItemFlags shown = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    const int column = index.column();
+    if (column == UnitName || column == Country ||
+        (column >= FirstNumber && IsEditable(CodeOfRow(index.row()), NumberOf(column))))
+        return shown | Qt::ItemIsEditable;
+    return shown;
+}
+
+bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const std::uint16_t code = CodeOfRow(index.row());
+    const int column = index.column();
+    const QString step = QStringLiteral("Change of %1 of unit %2")
+                             .arg(headerData(column, Qt::Horizontal).toString())
+                             .arg(code);
+    if (column == UnitName) {
+        const QString text = value.toString();
+        if (!std::all_of(text.begin(), text.end(), IsCp1252))
+            return false;
+        const std::string name = ToCp1252(text);
+        if (!IsValidUnitName(name))
+            return false;
+        EditUnits(step, {code}, [&] { StoreUnitName(code, name); });
+        return true;
+    }
+    if (column == Country) {
+        // Only the names of the list, as the table's country list offers them.
+        const std::string name = ToCp1252(value.toString());
+        if (std::ranges::find(CountryNames, name) == CountryNames.end())
+            return false;
+        EditUnits(step, {code}, [&] { SetCountryByName(code, name); });
+        return true;
+    }
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (!ok)
+        return false;
+    EditUnits(step, {code}, [&] { StoreValue(code, NumberOf(column), number); });
+    return true;
+}
+
+void EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int column, int operation,
+                              int value)
+{
+    const NumberField& field = NumberOf(column);
+    const BulkEditDialog::Column limits{NumberLabel(field), field.minimum, field.maximum,
+                                        field.multiple};
+    const QString step =
+        QStringLiteral("Change of %1 of %2 unit types").arg(limits.name).arg(codes.size());
+    EditUnits(step, codes, [&] {
+        for (std::uint16_t code : codes)
+            StoreValue(code, field,
+                       BulkEditDialog::Apply(limits, operation, value, ShownValue(code, field)));
+    });
+}
+
+void EquipmentModel::Reload()
+{
+    beginResetModel();
+    rows_ = std::max(Equipment.UnitCount - 1, 0);
+    endResetModel();
+}
+
+// Every change of the table comes through the history, whichever window
+// made it; a step that added or removed unit types changes the rows.
+void EquipmentModel::StepChanged()
+{
+    const int rows = std::max(Equipment.UnitCount - 1, 0);
+    if (rows != rows_)
+        Reload();
+    else if (rows_ > 0) {
+        emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
+    }
+}
