@@ -2,7 +2,8 @@
 // of EQUIP97.EQP (fewer when the input ends first), then the rest as
 // EQUIP97.TXT.
 //
-// A refused pair leaves the table as it was; a loaded pair saves back to
+// A refused pair leaves the table as it was; a loaded pair holds the
+// records and names a plain reading of the formats finds, and saves back to
 // the same EQP bytes and to names that load again unchanged.
 #include "fuzz/FuzzSupport.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -45,18 +47,37 @@ std::string NamesFileOf(const TEquipTable& table)
     return text;
 }
 
-void CheckLoaded(std::string_view eqp, const std::string& eqpPath, const std::string& txtPath)
+// The first count names of a names file, read as the format describes
+// it, a character at a time: a CR ends a line and an LF right after it is
+// skipped, only 28 characters of a line count, and Ctrl-Z or the end of the
+// file ends the text.
+std::vector<std::string> NamesByTheFormat(std::string_view text, std::size_t count)
 {
+    std::vector<std::string> names(count);
+    std::size_t i = 0;
+    for (std::string& name : names) {
+        while (i < text.size() && text[i] != '\r' && text[i] != 26) {
+            if (name.size() < 28)
+                name += text[i];
+            ++i;
+        }
+        if (i < text.size() && text[i] == '\r' && ++i < text.size() && text[i] == '\n')
+            ++i;
+    }
+    return names;
+}
+
+void CheckLoaded(std::string_view eqp, std::string_view txt, const std::string& eqpPath, const std::string& txtPath)
+{
+    // A count of 2 to 1024, then 73-byte records.
     const std::size_t count = Equipment.UnitCount;
-    FUZZ_CHECK(count >= 2 && count <= EquipCapacity);
+    FUZZ_CHECK(count >= 2 && count <= 1024);
     FUZZ_CHECK(static_cast<std::uint8_t>(eqp[0]) + 256u * static_cast<std::uint8_t>(eqp[1]) == count);
-    FUZZ_CHECK(eqp.size() >= 2 + EquipRecordSize * count);
+    FUZZ_CHECK(eqp.size() >= 2 + 73 * count);
+    const std::vector<std::string> names = NamesByTheFormat(txt, count);
     for (std::size_t k = 0; k < count; ++k) {
-        FUZZ_CHECK(std::memcmp(Equipment.Records[k].data(), eqp.data() + 2 + EquipRecordSize * k,
-                               EquipRecordSize) == 0);
-        const std::string& name = Equipment.UnitNames[k];
-        FUZZ_CHECK(name.size() <= MaxUnitNameLength);
-        FUZZ_CHECK(name.find_first_of("\r\x1A") == std::string::npos);
+        FUZZ_CHECK(std::memcmp(Equipment.Records[k].data(), eqp.data() + 2 + 73 * k, 73) == 0);
+        FUZZ_CHECK(Equipment.UnitNames[k] == names[k]);
     }
 
     SaveEquipment(eqpPath, txtPath);
@@ -111,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const FileRefused&) {
     }
     if (loaded) {
-        CheckLoaded(eqp, eqpPath, txtPath);
+        CheckLoaded(eqp, txt, eqpPath, txtPath);
     } else {
         FUZZ_CHECK(Equipment.UnitCount == Previous().UnitCount);
         FUZZ_CHECK(SameUnits(Equipment, Previous(), EquipCapacity));

@@ -38,9 +38,9 @@ Image ImageOf(const TSaveGame& game)
 const std::string& PreviousPath()
 {
     static const std::string path = [] {
-        std::string bytes(UnitSearchStart + 7 * UnitRecordSize, '\x11');
+        std::string bytes(11648 + 7 * 65, '\x11');
         for (std::size_t k = 0; k < 6; ++k) {
-            const std::size_t p = UnitSearchStart + k * UnitRecordSize;
+            const std::size_t p = 11648 + k * 65;
             bytes[p] = bytes[p + 10] = static_cast<char>(k + 1);
             bytes[p + 1] = bytes[p + 11] = 0;
         }
@@ -51,24 +51,24 @@ const std::string& PreviousPath()
     return path;
 }
 
-// The unit list by the plain rule: the lowest start from UnitSearchStart on
-// with five records in a row, extended while records follow, each record
-// wholly within the bytes.
+// The unit list by the plain rule, in the format's own numbers: the lowest
+// start offset from 11648 on, staying 35 bytes before the end, with five
+// 65-byte records in a row, extended while records follow, up to 255, each
+// record wholly within the bytes.
 std::vector<std::size_t> ExpectedUnitOffsets(std::string_view bytes)
 {
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
     const auto isRecord = [&](std::size_t p) {
-        return p + UnitRecordSize <= bytes.size() && byte(p) != 0 && byte(p) == byte(p + 10)
-            && byte(p + 1) == byte(p + 11);
+        return p + 65 <= bytes.size() && byte(p) != 0 && byte(p) == byte(p + 10) && byte(p + 1) == byte(p + 11);
     };
-    for (std::size_t i = UnitSearchStart; i + UnitSearchTail < bytes.size(); ++i) {
+    for (std::size_t i = 11648; i + 35 < bytes.size(); ++i) {
         bool run = true;
-        for (int r = 0; r < UnitRunLength && run; ++r)
-            run = isRecord(i + r * UnitRecordSize);
+        for (int r = 0; r < 5 && run; ++r)
+            run = isRecord(i + r * 65);
         if (!run)
             continue;
         std::vector<std::size_t> offsets;
-        for (std::size_t p = i; offsets.size() < MaxSaveGameUnits && isRecord(p); p += UnitRecordSize)
+        for (std::size_t p = i; offsets.size() < 255 && isRecord(p); p += 65)
             offsets.push_back(p);
         return offsets;
     }
@@ -108,13 +108,23 @@ void CheckLoaded(TSaveGame& game, std::string_view input, const std::string& pat
     edited.CurrentStrength ^= 5;
     game.WriteUnit(last, edited);
     FUZZ_CHECK(game.ReadUnit(last) == edited);
+    // The fields and the prestige at the format's offsets, little-endian.
     std::string expected(input);
+    const auto put = [&](std::size_t at, unsigned value, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i, value /= 256)
+            expected[at + i] = static_cast<char>(value % 256);
+    };
     const std::size_t p = offsets[static_cast<std::size_t>(last)];
-    for (std::size_t field : {0, 1, 2, 3, 8, 9, 10, 11, 20, 22, 35})
-        expected[p + field] = static_cast<char>(game.Data()[p + field]);
-    game.SetPrestige(static_cast<std::uint16_t>(game.Prestige() + 12345));
-    expected[PrestigeOffset] = static_cast<char>(game.Data()[PrestigeOffset]);
-    expected[PrestigeOffset + 1] = static_cast<char>(game.Data()[PrestigeOffset + 1]);
+    put(p, edited.TypeCode, 2);
+    put(p + 10, edited.TypeCode, 2);
+    put(p + 2, edited.TransportCode, 2);
+    put(p + 8, edited.Experience, 2);
+    put(p + 20, edited.CurrentStrength, 1);
+    put(p + 22, edited.UnitFuel, 1);
+    put(p + 35, edited.TotalStrength, 1);
+    const auto prestige = static_cast<std::uint16_t>(game.Prestige() + 12345);
+    game.SetPrestige(prestige);
+    put(11660, prestige, 2);
     game.SaveToFile(path);
     FUZZ_CHECK(ReadWholeFile(path) == expected);
 }

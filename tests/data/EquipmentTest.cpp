@@ -1,6 +1,7 @@
 #include "data/Equipment.h"
 #include "data/FileError.h"
 #include "data/Settings.h"
+#include "tests/support/GameFormat.h"
 #include "tests/support/TestSupport.h"
 #include "tools/makedemo/DemoUnits.h"
 
@@ -10,11 +11,13 @@
 
 namespace {
 
+namespace Eqp = GameFormat::Eqp;
+
 // A record file of count records, every record byte 7.
 std::string EqpBytes(std::uint16_t count)
 {
     return std::string{static_cast<char>(count % 256), static_cast<char>(count / 256)}
-           + std::string(count * EquipRecordSize, '\x07');
+           + std::string(count * Eqp::RecordSize, '\x07');
 }
 
 TEST(EquipmentTest, DemoFilesSurviveLoadAndSaveAndAnAddedUnitFollowsTheLastRecord)
@@ -40,7 +43,7 @@ TEST(EquipmentTest, DemoFilesSurviveLoadAndSaveAndAnAddedUnitFollowsTheLastRecor
     ASSERT_EQ(AddUnit(DemoUnit::SameName[2]), 586);
     SaveEquipment(eqp, txt);
     const std::string bytes = ReadBytes(eqp);
-    const auto record = [&](std::size_t k) { return bytes.substr(2 + EquipRecordSize * k, EquipRecordSize); };
+    const auto record = [&](std::size_t k) { return bytes.substr(2 + Eqp::RecordSize * k, Eqp::RecordSize); };
     EXPECT_EQ(bytes.substr(0, 2), "\x4B\x02");
     EXPECT_EQ(record(586).substr(0, 2), "\x4A\x02");
     EXPECT_EQ(record(586).substr(2), record(DemoUnit::SameName[2]).substr(2));
@@ -53,11 +56,22 @@ TEST(EquipmentTest, NamesAreReadAndWrittenByTheGameRules)
     TEquipTable table;
     table.UnitCount = 7;
     const std::string forty(40, 'x');
-    WriteBytes(dir / "names", forty + "\r\n" + "lf\nin name\r" + "cr only\r\r\n" + "tail\x1A" + "after\r\n");
-    LoadNameFile(dir / "names", table);
-    const std::string read[] = {forty.substr(0, 28), "lf\nin name", "cr only", "", "tail", "", ""};
-    for (std::size_t k = 0; k < std::size(read); ++k)
-        EXPECT_EQ(table.UnitNames[k], read[k]) << "name " << k;
+    const struct {
+        std::string file;
+        std::array<std::string, 7> names;
+    } files[] = {
+        {"fewer\r\nlines\r\n", {"fewer", "lines", "", "", "", "", ""}},
+        // A CR LF split where the reader's blocks of 64 KiB meet.
+        {std::string(65535, 'x') + "\r\nnext\r\n", {std::string(28, 'x'), "next", "", "", "", "", ""}},
+        {forty + "\r\n" + "lf\nin name\r" + "cr only\r\r\n" + "tail\x1A" + "after\r\n",
+         {forty.substr(0, 28), "lf\nin name", "cr only", "", "tail", "", ""}},
+    };
+    for (const auto& [file, names] : files) {
+        WriteBytes(dir / "names", file);
+        LoadNameFile(dir / "names", table);
+        for (std::size_t k = 0; k < names.size(); ++k)
+            EXPECT_EQ(table.UnitNames[k], names[k]) << "name " << k;
+    }
 
     // Written as they would read back: a CR or Ctrl-Z would shift every later name.
     table.UnitNames[0] = forty;

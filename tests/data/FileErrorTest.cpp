@@ -18,13 +18,16 @@ TEST(FileErrorTest, SystemErrorsReadAsTheGamesTexts)
     } cases[] = {
         {ENOENT, "File not found"},      {ENOTDIR, "Invalid filename"},   {EMFILE, "Too many open files"},
         {EACCES, "File access denied"},  {EROFS, "File access denied"},   {ENOSPC, "Disk full"},
-        {EFBIG, "Disk full"},
+        {EFBIG, "Disk full"},            {EDQUOT, "Disk full"},           {ENAMETOOLONG, "Invalid filename"},
+        {ELOOP, "Invalid filename"},     {ENFILE, "Too many open files"}, {EPERM, "File access denied"},
+        {EISDIR, "File access denied"},
         // EIO has the number of "File access denied" but is not that failure.
         {EIO, "I/O error " + std::to_string(EIO)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FileError::FromErrno(c.err).what(), c.text) << c.err;
     EXPECT_STREQ(FileError(ErrorCode::ReadBeyondEnd).what(), "Read beyond end of file");
+    EXPECT_EQ(FileError::FromErrno(EBUSY).code(), EBUSY);
 }
 
 TEST(FileErrorTest, ReplacedFileKeepsItsPermissionsAndLinks)

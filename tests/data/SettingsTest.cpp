@@ -77,9 +77,13 @@ TEST(SettingsTest, GameDirRules)
     SetGameDir(dir.path());
     EXPECT_EQ(GameDir, dir.path());
     EXPECT_EQ(SaveGameDir, dir / "Save/");
+    std::filesystem::create_directory(dir / "save");  // two such: neither is taken
+    SetGameDir(dir.path());
+    EXPECT_EQ(SaveGameDir, dir / "SAVE/");
 
-    // A hand-edited directory without its final '/' is joined as it stands.
-    WriteBytes(dir / "EQUIP97.EQP", "");
+    // A hand-edited directory without its final '/' is joined as it stands,
+    // letter case and all.
+    WriteBytes(dir / "equip97.eqp", "");
     GameDir = dir.path().substr(0, dir.path().size() - 1);
     EXPECT_EQ(EquipFilePath(), GameDir + "EQUIP97.EQP");
     EXPECT_EQ(NameFilePath(), GameDir + "EQUIP97.TXT");

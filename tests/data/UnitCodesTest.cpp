@@ -1,9 +1,13 @@
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
+#include "tests/support/GameFormat.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -14,7 +18,7 @@ std::uint8_t* FreshCountryBytes(const Bytes& bytes)
 {
     Equipment = TEquipTable{};
     Equipment.UnitCount = 3;
-    std::uint8_t* at = &Equipment.Records[1][Field::Countries];
+    std::uint8_t* at = &Equipment.Records[1][GameFormat::Eqp::Countries];
     std::ranges::copy(bytes, at);
     return at;
 }
@@ -26,22 +30,31 @@ Bytes BytesAt(const std::uint8_t* at)
     return bytes;
 }
 
-TEST(UnitCodesTest, EighteenClassCodesHaveNames)
+TEST(UnitCodesTest, EighteenClassCodesHaveTheirNames)
 {
     int named = 0;
     for (int code = 0; code < 256; ++code)
         named += UnitClassName(static_cast<std::uint8_t>(code)).has_value();
     EXPECT_EQ(named, 18);
-    EXPECT_FALSE(UnitClassName(0) || UnitClassName(5) || UnitClassName(12) || UnitClassName(14) || UnitClassName(22));
+    for (const auto& [code, name] : GameFormat::UnitClasses)
+        EXPECT_EQ(UnitClassName(code), name) << int(code);
 }
 
 TEST(UnitCodesTest, EveryCountryRoundTripsThroughItsBitAndTheFirstNonzeroByteDecides)
 {
+    // The list order is the editor's too.
     for (std::size_t k = 0; k < CountryCount; ++k) {
+        const auto& [name, byte, mask] = GameFormat::Countries[k];
+        EXPECT_EQ(CountryNames[k], name);
         const std::uint8_t* c = FreshCountryBytes({0xFF, 0xFF, 0xFF, 0xFF});
-        ASSERT_TRUE(SetCountryByName(1, CountryNames[k]));
-        EXPECT_EQ(std::uint32_t{c[0]} << 24 | c[1] << 16 | c[2] << 8 | c[3], 1u << (30 - k)) << CountryNames[k];
-        EXPECT_EQ(CountryName(1), CountryNames[k]);
+        std::string capitals = name;  // letter case is ignored
+        std::ranges::transform(capitals, capitals.begin(), [](char c) { return std::toupper(c); });
+        ASSERT_TRUE(SetCountryByName(1, capitals));
+        Bytes expected{};
+        expected[byte - GameFormat::Eqp::Countries] = mask;
+        EXPECT_EQ(BytesAt(c), expected) << name;
+        FreshCountryBytes(expected);
+        EXPECT_EQ(CountryName(1), name);
     }
     const struct {
         Bytes bytes;
@@ -69,8 +82,8 @@ TEST(UnitCodesTest, CountryNamesMatchWholeIgnoringCase)
         EXPECT_EQ(BytesAt(bytes), (matches ? Bytes{0, 0x80, 0, 0} : Bytes{})) << name;
     }
     // A code beyond the table is left alone.
-    const std::uint8_t* beyond = &Equipment.Records[3][Field::Countries];
-    Equipment.Records[3][Field::Countries] = 0x40;
+    const std::uint8_t* beyond = &Equipment.Records[3][GameFormat::Eqp::Countries];
+    Equipment.Records[3][GameFormat::Eqp::Countries] = 0x40;
     EXPECT_FALSE(CountryName(3));
     EXPECT_FALSE(SetCountryByName(3, "Italy"));
     EXPECT_EQ(BytesAt(beyond), (Bytes{0x40, 0, 0, 0}));

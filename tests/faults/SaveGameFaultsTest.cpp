@@ -1,16 +1,40 @@
 #include "sgeditor/SaveGame.h"
 
 #include "tests/faults/Faults.h"
+#include "tests/support/GameFormat.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <tuple>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+bool renameFails = false;
+
+}  // namespace
+
+// Every rename of the program comes here, so that one can fail after all
+// that came before it succeeded, as on a file system that refuses it.
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    if (renameFails) {
+        errno = EIO;
+        return -1;
+    }
+    return renameat(AT_FDCWD, from, AT_FDCWD, to);
+}
+
+namespace {
+
+namespace Sav = GameFormat::Sav;
 
 constexpr std::size_t ListAt = 12000;
 
@@ -22,22 +46,34 @@ std::string SaveGameBytes(int count, std::size_t size = 20000)
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>(1 + i % 9);
     for (int k = 0; k < count; ++k) {
-        const std::size_t p = ListAt + UnitRecordSize * static_cast<std::size_t>(k);
+        const std::size_t p = ListAt + Sav::RecordSize * static_cast<std::size_t>(k);
         bytes[p] = bytes[p + 10] = static_cast<char>(1 + k);
         bytes[p + 1] = bytes[p + 11] = 0;
     }
     return bytes;
 }
 
-std::string BytesOf(const TSaveGame& game)
+// The bytes with the edits the test makes: prestige 9999, and unit 0 of
+// type 2, no transport, experience 500, fuel 30 and both strengths 10.
+std::string Edited(std::string bytes)
 {
-    return std::string(reinterpret_cast<const char*>(game.Data()), game.Length());
+    const auto put = [&](std::size_t at, unsigned value, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i, value /= 256)
+            bytes[at + i] = static_cast<char>(value % 256);
+    };
+    put(Sav::Prestige, 9999, 2);
+    const std::tuple<std::size_t, unsigned, std::size_t> fields[] = {
+        {Sav::TypeCode, 2, 2}, {Sav::TypeCodeCopy, 2, 2}, {Sav::TransportCode, 0, 2}, {Sav::Experience, 500, 2},
+        {Sav::UnitFuel, 30, 1}, {Sav::TotalStrength, 10, 1}, {Sav::CurrentStrength, 10, 1}};
+    for (const auto& [at, value, width] : fields)
+        put(ListAt + at, value, width);
+    return bytes;
 }
 
 // The loaded bytes and the units read from them.
 std::string ImageOf(const TSaveGame& game)
 {
-    std::string image = BytesOf(game);
+    std::string image(reinterpret_cast<const char*>(game.Data()), game.Length());
     for (int k = 0; k < game.UnitListCount(); ++k) {
         // Field by field: the record's padding byte has no value to compare.
         const TSaveGameUnit unit = game.ReadUnit(k);
@@ -57,7 +93,7 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
 {
     const TempDir dir;
     const std::string saveDir = dir / "SAVE/", path = saveDir + "GAME1.CSV", damaged = saveDir + "DAMAGED.SAV";
-    const std::string original = SaveGameBytes(7);
+    const std::string original = SaveGameBytes(7), edited = Edited(original);
     TSaveGame game;
     const auto save = [&] { game.SaveToFile(path); };
     const auto load = [&] { EXPECT_FALSE(game.LoadFromFile(damaged)); };
@@ -77,8 +113,10 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
          save, "File access denied"},
         {"save: disk full half way", [] {}, save, "Disk full", 15000},
         {"save: file a pipe", [&] { MakePipe(path); }, save, path + " is not an ordinary file"},
+        // Run as the file's owner (in a child with room enough), who replaces it rather than writing in place.
+        {"save: rename fails", [] { renameFails = true; }, save, "I/O error " + std::to_string(EIO), 1L << 30},
         {"load: empty", damage(""), load, "no error"},
-        {"load: four records, then the end", damage(original.substr(0, ListAt + 4 * UnitRecordSize + 10)), load,
+        {"load: four records, then the end", damage(original.substr(0, ListAt + 4 * Sav::RecordSize + 10)), load,
          "no error"},
         {"load: 1 MiB + 1", damage(SaveGameBytes(10, SaveGameCapacity + 1)), load,
          damaged + " is 1048577 bytes long"},
@@ -99,24 +137,25 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
         game.WriteUnit(0, {2, 0, 500, 30, 10, 10});
         const std::string image = ImageOf(game);
         ExpectStepFails(fault, saveDir);
+        renameFails = false;
         EXPECT_EQ(ImageOf(game), image);
 
         const TempDir other;
         game.SaveToFile(other / "saved.sav");
-        EXPECT_EQ(ReadBytes(other / "saved.sav"), BytesOf(game));
+        EXPECT_EQ(ReadBytes(other / "saved.sav"), edited);
         chmod(saveDir.c_str(), 0777);
     }
 
     // A directory that takes no new file has the file written in place.
     chmod(saveDir.c_str(), 0555);
     EXPECT_EQ(FaultText(0, "", [&] { game.SaveToFile(path); }), "no error");
-    EXPECT_EQ(ReadBytes(path), BytesOf(game));
+    EXPECT_EQ(ReadBytes(path), edited);
     chmod(saveDir.c_str(), 0777);
 
     // A file gone since the load is written anew.
     fs::remove(path);
     game.SaveToFile(path);
-    EXPECT_EQ(ReadBytes(path), BytesOf(game));
+    EXPECT_EQ(ReadBytes(path), edited);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QTableWidget>
 
 #include "tests/sgeditor/SGWindowsFixture.h"
+#include "tests/support/GameFormat.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST_F(FindUnitWindowTest, EveryOpeningListsEachUnitCodeInItsOwnRow)
     ASSERT_EQ(list->sgUnit->rowCount(), DemoUnit::Count);
     EXPECT_EQ(Cell(0, 0), QString(38, ' ') + "Unit Name");
     EXPECT_EQ(Cell(DemoUnit::LastCode, 0), Name(DemoUnit::LastCode));
-    EXPECT_EQ(Cell(37, 1), QString::fromLatin1(CountryName(37)->data()));
+    EXPECT_EQ(Cell(37, 1), GameFormat::CountryOf(Equipment.Records[37].data()));
     // Cancelled, it changed nothing.
     EXPECT_EQ(editor->seUnitCode->value(), CampaignSpecialUnits[0].TypeCode);
     EXPECT_EQ(Status(), "GAME1.CSV save game data loaded");

@@ -4,17 +4,54 @@
 #include <sys/stat.h>
 
 #include "tests/sgeditor/SGWindowsFixture.h"
+#include "tests/support/GameFormat.h"
 
 namespace {
 
+namespace Sav = GameFormat::Sav;
+
+std::uint16_t Word(const std::string& bytes, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes.at(i)); };
+    return static_cast<std::uint16_t>(byte(at) + 256 * byte(at + 1));
+}
+
+// Unit k's fields as bytes hold them at the format's offsets from start.
+TSaveGameUnit UnitAt(const std::string& bytes, std::size_t start, int k)
+{
+    const std::size_t p = start + Sav::RecordSize * k;
+    const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(bytes.at(p + at)); };
+    return {Word(bytes, p + Sav::TypeCode), Word(bytes, p + Sav::TransportCode), Word(bytes, p + Sav::Experience),
+            byte(Sav::UnitFuel), byte(Sav::TotalStrength), byte(Sav::CurrentStrength)};
+}
+
+// Where the demo campaign's list lies: where its special units stand.
+std::size_t CampaignListStart()
+{
+    const std::string bytes = ReadBytes(DemoDir() + "SAVE/" + CampaignFile);
+    const int special = static_cast<int>(std::size(CampaignSpecialUnits));
+    for (std::size_t start = Sav::SearchStart; start + special * Sav::RecordSize <= bytes.size(); ++start) {
+        int k = 0;
+        while (k < special && UnitAt(bytes, start, k) == CampaignSpecialUnits[k])
+            ++k;
+        if (k == special)
+            return start;
+    }
+    ADD_FAILURE() << "no list of the special units";
+    return 0;
+}
+
 class SGEditorWindowTest : public SGWindowsTest {
 protected:
-    TSaveGame Saved() const
+    // The campaign file as the format defines it.
+    TSaveGameUnit UnitOnDisk(int k) const
     {
-        TSaveGame saved;
-        EXPECT_TRUE(saved.LoadFromFile(Campaign()));
-        return saved;
+        const std::string bytes = ReadBytes(Campaign());
+        const std::size_t start = CampaignListStart(), p = start + Sav::RecordSize * k;
+        EXPECT_EQ(Word(bytes, p + Sav::TypeCodeCopy), Word(bytes, p + Sav::TypeCode)) << "unit " << k;
+        return UnitAt(bytes, start, k);
     }
+    int PrestigeOnDisk() const { return Word(ReadBytes(Campaign()), Sav::Prestige); }
     void ShowUnit(int k)
     {
         while (editor->edtUnitNo->text() != QString::number(k + 1))
@@ -38,16 +75,21 @@ TEST_F(SGEditorWindowTest, LoadWithAndWithoutSettings)
     EXPECT_EQ(SaveGameDir, game + "SAVE/");
     EXPECT_EQ(Status(), "scen1.sav save game data loaded");
     editor->btnSave->click();
-    TSaveGame scenario;
-    ASSERT_TRUE(scenario.LoadFromFile(Save(ScenarioFile)));
-    EXPECT_EQ(scenario.Prestige(), 55000);
+    EXPECT_EQ(Word(ReadBytes(Save(ScenarioFile)), Sav::Prestige), 55000);
 
     LoadCampaign();
     EXPECT_EQ(Status(), "GAME1.CSV save game data loaded");
     EXPECT_EQ(editor->edtUnitNo->text() + "/" + editor->edtTotalUnit->text(),
               QString("1/%1").arg(CampaignUnitCount));
-    EXPECT_EQ(editor->sePrestige->value(), CampaignPrestige);
+    EXPECT_EQ(editor->sePrestige->value(), PrestigeOnDisk());
     EXPECT_EQ(editor->edtUnitName->text(), Name(1));
+    EXPECT_EQ(editor->seUnitCode->maximum(), DemoUnit::Count - 1);
+    ShowUnit(Code300Unit);
+    const TSaveGameUnit shown{std::uint16_t(editor->seUnitCode->value()),
+                              std::uint16_t(editor->seTransportCode->value()),
+                              std::uint16_t(editor->seExperience->value()), std::uint8_t(editor->seFuel1->value()),
+                              std::uint8_t(editor->seTotalStr->value()), std::uint8_t(editor->seCurrentStr->value())};
+    EXPECT_EQ(shown, UnitOnDisk(Code300Unit));
 
     // The table is read again even when the pick is cancelled.
     Equipment.UnitNames[1] = "Unsaved edit";
@@ -108,9 +150,9 @@ TEST_F(SGEditorWindowTest, StepsWrapAndAskAboutUnstoredChanges)
     EXPECT_EQ(ReadBytes(Campaign()), before);
 
     editor->sePrestige->setValue(9999);  // in the image at once, yet it asks
-    EXPECT_FALSE(NextAnswering(QMessageBox::No).isEmpty());
+    EXPECT_FALSE(BoxText([this] { editor->btnPrev->click(); }, QMessageBox::No).isEmpty());
     editor->btnSave->click();
-    EXPECT_EQ(Saved().Prestige(), 9999);
+    EXPECT_EQ(PrestigeOnDisk(), 9999);
 
     // Yes stores all six values within the limits: total strength 20 and
     // current strength 18 go back as 15 and 15.
@@ -121,7 +163,7 @@ TEST_F(SGEditorWindowTest, StepsWrapAndAskAboutUnstoredChanges)
     EXPECT_EQ(Status(), "");
     editor->btnSave->click();
     const TSaveGameUnit stored = CampaignSpecialUnits[OverStrengthUnit];
-    EXPECT_EQ(Saved().ReadUnit(OverStrengthUnit),
+    EXPECT_EQ(UnitOnDisk(OverStrengthUnit),
               (TSaveGameUnit{stored.TypeCode, stored.TransportCode, stored.Experience, 77, 15, 15}));
 }
 
@@ -132,8 +174,13 @@ TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
     EXPECT_EQ(editor->seCurrentStr->value(), 10);
     editor->seTotalStr->setValue(6);
     EXPECT_EQ(editor->seCurrentStr->value(), 6);
+    editor->seTotalStr->setValue(0);
+    EXPECT_EQ(editor->seCurrentStr->value(), 0);
     editor->seTotalStr->setValue(12);
     EXPECT_EQ(editor->seCurrentStr->maximum(), 12);
+    editor->seExperience->setValue(4321);
+    editor->seFuel1->setValue(33);
+    editor->seTransportCode->setValue(5);
     editor->btnUpdate->click();
     EXPECT_EQ(Status(), "Unit Information Updated");
 
@@ -141,13 +188,15 @@ TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
     EXPECT_EQ(editor->seCurrentStr->value(), 7);
     editor->btnUpdate->click();
     editor->btnSave->click();
-    EXPECT_EQ(Saved().ReadUnit(ZeroTotalUnit).CurrentStrength, 7);
+    EXPECT_EQ(UnitOnDisk(ZeroTotalUnit).CurrentStrength, 7);
+    EXPECT_EQ(UnitOnDisk(CurrentAboveTotalUnit), (TSaveGameUnit{128, 5, 4321, 33, 12, 0}));
 
     // Codes show name, country and hex code only for units of the table.
     ShowUnit(Code300Unit);
     EXPECT_EQ(editor->edtHexCode->text(), "2C01");
     EXPECT_EQ(editor->edtTransportName->text(), Name(HighestUnitCode));
-    EXPECT_FALSE(editor->edtTransportCountry->text().isEmpty());
+    EXPECT_EQ(editor->edtTransportCountry->text(),
+              GameFormat::CountryOf(Equipment.Records[HighestUnitCode].data()));
     editor->seTransportCode->setValue(0);
     EXPECT_EQ(editor->edtTransportName->text() + editor->edtTransportCountry->text()
                   + editor->edtTransportHexCode->text(), "");

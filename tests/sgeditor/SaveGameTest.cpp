@@ -1,12 +1,15 @@
 #include "sgeditor/SaveGame.h"
 
 #include "data/FileError.h"
+#include "tests/support/GameFormat.h"
 #include "tests/support/TestSupport.h"
 #include "tools/makedemo/DemoSaves.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+namespace Sav = GameFormat::Sav;
 
 // Little-endian, clipped where a file ends inside a record.
 void Put(std::string& bytes, std::size_t at, unsigned value, std::size_t width = 2)
@@ -23,10 +26,10 @@ std::string Image(std::size_t size, std::size_t at = 0, int count = 0, unsigned 
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>(1 + i % 9);
-    for (std::size_t p = at; count-- > 0; p += UnitRecordSize, ++first) {
+    for (std::size_t p = at; count-- > 0; p += Sav::RecordSize, ++first) {
         first += first % 256 == 0;
-        Put(bytes, p + UnitField::TypeCode, first);
-        Put(bytes, p + UnitField::TypeCodeCopy, first);
+        Put(bytes, p + Sav::TypeCode, first);
+        Put(bytes, p + Sav::TypeCodeCopy, first);
     }
     return bytes;
 }
@@ -53,27 +56,34 @@ TEST_F(SaveGameTest, ListIsTheLowestRunOfFiveRecordsAndEndsAtTheFirstNonRecord)
 {
     std::string bytes = Image(20000, 12500, 9, 100);
     const std::string lower = Image(20000, 11900, 6, 40);
-    bytes.replace(11900, 6 * UnitRecordSize, lower, 11900, 6 * UnitRecordSize);
+    bytes.replace(11900, 6 * Sav::RecordSize, lower, 11900, 6 * Sav::RecordSize);
     ASSERT_TRUE(Load(bytes));
     EXPECT_EQ(game.UnitListCount(), 6);
     EXPECT_EQ(game.ReadUnit(0).TypeCode, 40);
 
+    // A list may start at any offset, also where the search's blocks of
+    // offsets meet.
+    for (std::size_t at = Sav::SearchStart + 4094; at <= Sav::SearchStart + 4097; ++at) {
+        ASSERT_TRUE(Load(Image(20000, at, 5))) << at;
+        EXPECT_EQ(game.ReadUnit(0).TypeCode, 1) << at;
+    }
+
     // Records before the search start are never units.
-    ASSERT_TRUE(Load(Image(20000, UnitSearchStart - 2 * UnitRecordSize, 10)));
+    ASSERT_TRUE(Load(Image(20000, Sav::SearchStart - 2 * Sav::RecordSize, 10)));
     EXPECT_EQ(game.UnitListCount(), 8);
     EXPECT_EQ(game.ReadUnit(0).TypeCode, 3);
 
     // Code 256 fails the record test, as does a copy that differs in its high byte.
     bytes = Image(20000, 12000, 10);
-    Put(bytes, 12000 + 7 * UnitRecordSize + UnitField::TypeCodeCopy, 8 + 256);
+    Put(bytes, 12000 + 7 * Sav::RecordSize + Sav::TypeCodeCopy, 8 + 256);
     ASSERT_TRUE(Load(bytes));
     EXPECT_EQ(game.UnitListCount(), 7);
-    Put(bytes, 12000 + 6 * UnitRecordSize, 256);
-    Put(bytes, 12000 + 6 * UnitRecordSize + UnitField::TypeCodeCopy, 256);
+    Put(bytes, 12000 + 6 * Sav::RecordSize, 256);
+    Put(bytes, 12000 + 6 * Sav::RecordSize + Sav::TypeCodeCopy, 256);
     ASSERT_TRUE(Load(bytes));
     EXPECT_EQ(game.UnitListCount(), 6);
 
-    const std::string bigRun = Image(UnitSearchStart + 300 * UnitRecordSize + 100, UnitSearchStart, 300);
+    const std::string bigRun = Image(Sav::SearchStart + 300 * Sav::RecordSize + 100, Sav::SearchStart, 300);
     ASSERT_TRUE(Load(bigRun));
     EXPECT_EQ(game.UnitListCount(), MaxSaveGameUnits);
     EXPECT_EQ(game.ReadUnit(254).TypeCode, 255);
@@ -87,8 +97,8 @@ TEST_F(SaveGameTest, ListIsTheLowestRunOfFiveRecordsAndEndsAtTheFirstNonRecord)
 TEST_F(SaveGameTest, FilesWithoutFiveRecordsInARowHaveNoList)
 {
     std::string fourAndFour = Image(20000, 12000, 9);
-    fourAndFour[12000 + 4 * UnitRecordSize] = 0;
-    const std::string cutShort = Image(20000, UnitSearchStart, 5).substr(0, UnitSearchStart + UnitSearchTail);
+    fourAndFour[12000 + 4 * Sav::RecordSize] = 0;
+    const std::string cutShort = Image(20000, Sav::SearchStart, 5).substr(0, Sav::SearchStart + Sav::SearchTail);
     for (const std::string& bytes : {fourAndFour, cutShort, std::string(), Image(10)}) {
         EXPECT_FALSE(Load(bytes));
         EXPECT_EQ(game.UnitListCount(), 0);
@@ -104,12 +114,12 @@ int ListByTheRules(const std::string& bytes, std::size_t& start)
 {
     const auto at = [&](std::size_t p) { return p < bytes.size() ? bytes[p] : '\0'; };
     const auto isRecord = [&](std::size_t p) {
-        return p + UnitRecordSize <= bytes.size() && at(p) != 0 && at(p) == at(p + 10)
+        return p + Sav::RecordSize <= bytes.size() && at(p) != 0 && at(p) == at(p + 10)
             && at(p + 1) == at(p + 11);
     };
-    for (std::size_t i = UnitSearchStart; i + UnitSearchTail < bytes.size(); ++i) {
+    for (std::size_t i = Sav::SearchStart; i + Sav::SearchTail < bytes.size(); ++i) {
         int count = 0;
-        while (count < MaxSaveGameUnits && isRecord(i + count * UnitRecordSize))
+        while (count < MaxSaveGameUnits && isRecord(i + count * Sav::RecordSize))
             ++count;
         if (count >= UnitRunLength) {
             start = i;
@@ -130,17 +140,17 @@ TEST_F(SaveGameTest, ListSearchAgreesWithTheRulesOnImagesFullOfAlmostRuns)
         // Stretches of records that pass, with a gap about a record long, so
         // that most offsets pass four tests of five; then maybe a real list,
         // often across a block of the search or at the very end.
-        const std::size_t size = UnitSearchStart + 200 + random(12000);
+        const std::size_t size = Sav::SearchStart + 200 + random(12000);
         const std::size_t period = 260 + random(140);
         const std::size_t pass = 200 + random(80);
         std::string bytes(size, '\0');
         for (std::size_t p = 0; p < size; ++p)
             bytes[p] = static_cast<char>(p % period < pass ? 1 + (p / period) % 3 : 0);
         if (random(4) != 0) {
-            const std::size_t listAt = random(2) == 0 ? size - UnitSearchTail - 1 - random(400)
-                                                      : UnitSearchStart + 4096 - random(400);
+            const std::size_t listAt = random(2) == 0 ? size - Sav::SearchTail - 1 - random(400)
+                                                      : Sav::SearchStart + 4096 - random(400);
             const std::string list = Image(size, listAt, 5 + random(4));
-            for (std::size_t p = listAt; p < std::min(size, listAt + 9 * UnitRecordSize); ++p)
+            for (std::size_t p = listAt; p < std::min(size, listAt + 9 * Sav::RecordSize); ++p)
                 bytes[p] = list[p];
         }
 
@@ -150,10 +160,10 @@ TEST_F(SaveGameTest, ListSearchAgreesWithTheRulesOnImagesFullOfAlmostRuns)
         ASSERT_EQ(image.LoadFromFile(Write("round.sav", bytes)), count > 0) << "round " << round;
         ASSERT_EQ(image.UnitListCount(), count) << "round " << round;
         for (int k = 0; k < count; ++k) {
-            const std::size_t p = start + k * UnitRecordSize;
+            const std::size_t p = start + k * Sav::RecordSize;
             const auto byte = [&](std::size_t q) { return q < size ? static_cast<std::uint8_t>(bytes[q]) : 0; };
             ASSERT_EQ(image.ReadUnit(k).TypeCode, byte(p) + 256 * byte(p + 1)) << "round " << round;
-            ASSERT_EQ(image.ReadUnit(k).TotalStrength, byte(p + UnitField::TotalStrength)) << "round " << round;
+            ASSERT_EQ(image.ReadUnit(k).TotalStrength, byte(p + Sav::TotalStrength)) << "round " << round;
         }
     }
 }
@@ -161,13 +171,13 @@ TEST_F(SaveGameTest, ListSearchAgreesWithTheRulesOnImagesFullOfAlmostRuns)
 TEST_F(SaveGameTest, FieldsAndPrestigeAreReadAndWrittenInTheirStoredForm)
 {
     std::string bytes = Image(20000, 12000, 6);
-    const std::size_t p = 12000 + UnitRecordSize;
-    Put(bytes, p + UnitField::TransportCode, 512);
-    Put(bytes, p + UnitField::Experience, 65535);
-    Put(bytes, p + UnitField::CurrentStrength, 20, 1);
-    Put(bytes, p + UnitField::UnitFuel, 200, 1);
-    Put(bytes, p + UnitField::TotalStrength, 9, 1);
-    bytes.replace(PrestigeOffset, 2, "\x10\x27");
+    const std::size_t p = 12000 + Sav::RecordSize;
+    Put(bytes, p + Sav::TransportCode, 512);
+    Put(bytes, p + Sav::Experience, 65535);
+    Put(bytes, p + Sav::CurrentStrength, 20, 1);
+    Put(bytes, p + Sav::UnitFuel, 200, 1);
+    Put(bytes, p + Sav::TotalStrength, 9, 1);
+    bytes.replace(Sav::Prestige, 2, "\x10\x27");
     const std::string path = Write("GAME.CSV", bytes);
     ASSERT_TRUE(game.LoadFromFile(path));
     game.SaveToFile(path);
@@ -181,14 +191,14 @@ TEST_F(SaveGameTest, FieldsAndPrestigeAreReadAndWrittenInTheirStoredForm)
 
     game.WriteUnit(1, {300, 0, 65000, 255, 15, 7});
     game.SetPrestige(55000);
-    for (std::size_t at : {p + UnitField::TypeCode, p + UnitField::TypeCodeCopy})
+    for (std::size_t at : {p + Sav::TypeCode, p + Sav::TypeCodeCopy})
         bytes.replace(at, 2, "\x2C\x01");
-    bytes.replace(p + UnitField::TransportCode, 2, 2, '\0');
-    Put(bytes, p + UnitField::Experience, 65000);
-    Put(bytes, p + UnitField::CurrentStrength, 7, 1);
-    Put(bytes, p + UnitField::UnitFuel, 255, 1);
-    bytes[p + UnitField::TotalStrength] = 15;
-    bytes.replace(PrestigeOffset, 2, "\xD8\xD6");
+    bytes.replace(p + Sav::TransportCode, 2, 2, '\0');
+    Put(bytes, p + Sav::Experience, 65000);
+    Put(bytes, p + Sav::CurrentStrength, 7, 1);
+    Put(bytes, p + Sav::UnitFuel, 255, 1);
+    bytes[p + Sav::TotalStrength] = 15;
+    bytes.replace(Sav::Prestige, 2, "\xD8\xD6");
     EXPECT_EQ(Saved(), bytes);
 
     // Code 256 fails the record test: no list to find again, and the old one stays.
@@ -205,16 +215,16 @@ TEST_F(SaveGameTest, RecordsRunningPastTheEndAreNoUnits)
     ASSERT_TRUE(Load(longer));
     // The sixth record keeps its code and copy but not its strengths and
     // fuel, whose edits could never be saved: the list ends before it.
-    const std::string shorter = longer.substr(0, 12000 + 5 * UnitRecordSize + UnitField::TypeCodeCopy + 2);
+    const std::string shorter = longer.substr(0, 12000 + 5 * Sav::RecordSize + Sav::TypeCodeCopy + 2);
     ASSERT_TRUE(Load(shorter));
     EXPECT_EQ(game.UnitListCount(), 5);
     EXPECT_EQ(Saved(), shorter);
-    ASSERT_TRUE(Load(longer.substr(0, 12000 + 6 * UnitRecordSize)));
+    ASSERT_TRUE(Load(longer.substr(0, 12000 + 6 * Sav::RecordSize)));
     EXPECT_EQ(game.UnitListCount(), 6);
 
     // The same at the end of a file that fills the whole image.
-    const std::size_t last = SaveGameCapacity - UnitField::TypeCodeCopy - 2;
-    const std::string full = Image(SaveGameCapacity, last - 5 * UnitRecordSize, 6);
+    const std::size_t last = SaveGameCapacity - Sav::TypeCodeCopy - 2;
+    const std::string full = Image(SaveGameCapacity, last - 5 * Sav::RecordSize, 6);
     ASSERT_TRUE(Load(full));
     EXPECT_EQ(game.UnitListCount(), 5);
     EXPECT_EQ(Saved(), full);

@@ -3,16 +3,19 @@
 #include <QComboBox>
 #include <sys/stat.h>
 
+#include "tests/support/GameFormat.h"
 #include "tests/uieditor/EditorFixture.h"
 
 namespace {
+
+namespace Eqp = GameFormat::Eqp;
 
 // A loaded unit of another class than Infantry that moves more than 6.
 std::uint16_t FastNonInfantry()
 {
     for (std::uint16_t code = 1; code < Equipment.UnitCount; ++code)
-        if (Equipment.Records[code][Field::UnitClass] != 1
-            && Equipment.Records[code][Field::Movement] > 6)
+        if (Equipment.Records[code][Eqp::UnitClass] != 1
+            && Equipment.Records[code][Eqp::Movement] > 6)
             return code;
     return 0;
 }
@@ -86,7 +89,7 @@ TEST_F(EditorTest, StepsWrapAndAskAboutChangesWhileShowingIsNoChange)
     Type(editor->seAmmo, "77");
     AnswerMessageBox(QMessageBox::Yes);
     editor->btnPrevious->click();
-    EXPECT_EQ(Equipment.Records[2][Field::Ammo], 77);
+    EXPECT_EQ(Equipment.Records[2][Eqp::Ammo], 77);
     EXPECT_EQ(editor->CurrentUnit, 1);
     EXPECT_EQ(Status(), "");
 
@@ -115,25 +118,59 @@ TEST_F(EditorTest, StepsWrapAndAskAboutChangesWhileShowingIsNoChange)
 TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
 {
     Load();
+    // Each field shows its own byte of the record and is stored there; the
+    // other bytes are kept.
+    const std::pair<SpinField*, std::size_t> fields[] = {
+        {editor->seSAtt, Eqp::SoftAttack},    {editor->seHAtt, Eqp::HardAttack},
+        {editor->seAAtt, Eqp::AirAttack},     {editor->seNAtt, Eqp::NavalAttack},
+        {editor->seGDef, Eqp::GroundDefense}, {editor->seADef, Eqp::AirDefense},
+        {editor->seCDef, Eqp::CloseDefense},  {editor->seInit, Eqp::Initiative},
+        {editor->seRange, Eqp::Range},        {editor->seSpot, Eqp::Spotting},
+        {editor->seRDM, Eqp::RangeDefenseMod}, {editor->seMove, Eqp::Movement},
+        {editor->seFuel, Eqp::Fuel},          {editor->seAmmo, Eqp::Ammo},
+        {editor->seMonth, Eqp::MonthAvailable}, {editor->seYear, Eqp::YearAvailable}};
+    TEquipRecord& record = Equipment.Records[3];
+    for (std::size_t at = Eqp::UnitClass; at < Eqp::RecordSize; ++at)
+        record[at] = static_cast<std::uint8_t>(50 + at);
+    record[Eqp::UnitClass] = 2;
+    record[Eqp::MonthAvailable] = 10;
+    record[Eqp::YearAvailable] = 44;
+    std::fill_n(&record[Eqp::Countries], 4, 0);
+    record[GameFormat::Countries[9].byte] = GameFormat::Countries[9].mask;
+    editor->seUnitCode->setValue(3);
+    for (const auto& [field, at] : fields)
+        EXPECT_EQ(field->value(), record[at]) << at;
+    EXPECT_EQ(editor->seCost->value(), 12 * record[Eqp::Cost]);
+    EXPECT_EQ(editor->edtUnitType->text(), "Tank");
+    EXPECT_EQ(editor->cbCountry->currentText(), GameFormat::Countries[9].name);
+    TEquipRecord expected = record;
+    for (const auto& [field, at] : fields) {
+        const std::size_t value = at == Eqp::MonthAvailable ? 3 : at == Eqp::YearAvailable ? 20 : 200 - at;
+        expected[at] = static_cast<std::uint8_t>(value);
+        field->setValue(expected[at]);
+    }
+    editor->btnUpdate->click();
+    EXPECT_EQ(record, expected);
+
     editor->seUnitCode->setValue(DemoUnit::FastInfantry);
     EXPECT_EQ(editor->edtUnitType->text(), "Infantry");
     EXPECT_EQ(editor->seMove->value(), 6);
     editor->btnUpdate->click();
-    EXPECT_EQ(Equipment.Records[DemoUnit::FastInfantry][Field::Movement], 6);
+    EXPECT_EQ(Equipment.Records[DemoUnit::FastInfantry][Eqp::Movement], 6);
     editor->seUnitCode->setValue(FastNonInfantry());
-    EXPECT_EQ(editor->seMove->value(), Equipment.Records[FastNonInfantry()][Field::Movement]);
+    EXPECT_EQ(editor->seMove->value(), Equipment.Records[FastNonInfantry()][Eqp::Movement]);
 
     // A stored 0 stays 0 in a field that cannot be changed.
     editor->seUnitCode->setValue(DemoUnit::NoMovement);
     EXPECT_FALSE(editor->seMove->isEnabled());
     editor->btnUpdate->click();
-    EXPECT_EQ(Equipment.Records[DemoUnit::NoMovement][Field::Movement], 0);
+    EXPECT_EQ(Equipment.Records[DemoUnit::NoMovement][Eqp::Movement], 0);
 
     editor->seUnitCode->setValue(DemoUnit::Cost20);
     EXPECT_EQ(editor->seCost->value(), 240);
     Type(editor->seCost, "250");
     editor->btnUpdate->click();
-    EXPECT_EQ(Equipment.Records[DemoUnit::Cost20][Field::Cost], 20);
+    EXPECT_EQ(Equipment.Records[DemoUnit::Cost20][Eqp::Cost], 20);
     EXPECT_EQ(editor->seCost->value(), 250);
     editor->btnNext->click();
     editor->btnPrevious->click();
@@ -157,7 +194,7 @@ TEST_F(EditorTest, UnknownCountryWarnsAndStoresEverythingElse)
               "country and update this unit again");
     const TEquipRecord& record = Equipment.Records[10];
     EXPECT_EQ(record[30] | record[31] | record[32] | record[33], 0);
-    EXPECT_EQ(record[Field::Ammo], 42);
+    EXPECT_EQ(record[Eqp::Ammo], 42);
     EXPECT_EQ(Name(10), "Stored");
     // Picked from the list it is stored.
     editor->cbCountry->setFocus();

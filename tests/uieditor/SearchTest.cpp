@@ -3,6 +3,7 @@
 #include <QRadioButton>
 #include <optional>
 
+#include "tests/support/GameFormat.h"
 #include "tests/uieditor/EditorFixture.h"
 
 class SearchTest : public EditorFixture {
@@ -35,7 +36,7 @@ TEST_F(SearchTest, CodeSearchShowsTheUnitRefusesNonNumbersAndOkHandsItOver)
     Find("$1F");
     EXPECT_EQ(Found(), "31");
     EXPECT_EQ(search->edtUnitName->text(), Name(31));
-    EXPECT_EQ(search->edtCountry->text().toStdString(), CountryName(31).value_or(""));
+    EXPECT_EQ(search->edtCountry->text(), GameFormat::CountryOf(Equipment.Records[31].data()));
     EXPECT_EQ(BoxText([&] { Find("31 "); }), "'31 ' is not a valid integer value.");
     EXPECT_EQ(Found(), "31");
     for (const QString text : {"0", "586"}) {
