@@ -223,13 +223,14 @@ TEST(EquipCsvTest, CompareListsChangedFieldsOtherBytesAndAddedOrRemovedCodes)
     b->UnitCount = 5;
     b->UnitNames[1] = "New";
     b->Records[2][Field::Cost] = static_cast<std::uint8_t>(a->Records[2][Field::Cost] + 1);
-    b->Records[2][60] ^= 1;
+    b->Records[3][60] ^= 1;  // a byte of no named field, in a unit of its own
     const auto changes = CompareEquipment(*a, *b);
     ASSERT_EQ(changes.size(), 4u);
     EXPECT_EQ(changes[0].What, "name");
     EXPECT_EQ(changes[0].New, "New");
     EXPECT_EQ(changes[1].What, "cost");
     EXPECT_EQ(changes[1].New, std::to_string(b->Records[2][Field::Cost] * 12));
+    EXPECT_EQ(changes[2].Code, 3);
     EXPECT_EQ(changes[2].What, "raw");
     EXPECT_EQ(changes[3].Code, 4);
     EXPECT_EQ(changes[3].What, "added");
