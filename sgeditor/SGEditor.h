@@ -97,12 +97,14 @@ private:
     void buildMenus();
     void setStatus(const QString& text);
     void askToStoreChanges();
+    void LoadEquipmentAndCodeLimits();
     bool loaded() const { return image_.IsLoaded(); }
 
     QLabel* statusPanel_;
     TSaveGame image_;
     int currentUnit_ = 0;
     bool changed_ = false;
+    int wantedCurrentStr_ = 0;  // as last shown or chosen by the user
     std::string targetFile_;  // the file of the last successful load
 };
 

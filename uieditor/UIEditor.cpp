@@ -21,8 +21,10 @@
 #include "uieditor/AttributeIcons.h"
 #include "uieditor/UISearch.h"
 #include "widgets/Cp1252.h"
+#include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
+#include "widgets/StatusPanel.h"
 
 TfrmDV2Edit* frmDV2Edit = nullptr;
 
@@ -45,14 +47,14 @@ const QString CountryMissing = QStringLiteral(
     "unit again");
 
 // Only what the names file can hold may be typed into a unit name, so that
-// what is saved is what was typed.
+// what is saved is what was typed: a line break would end the name there.
 class Cp1252Validator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
         for (QChar c : input)
-            if (!IsCp1252(c))
+            if (!IsCp1252(c) || c.unicode() < 32)
                 return Invalid;
         return Acceptable;
     }
@@ -159,6 +161,9 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
 
     // Unit attributes
     seUnitCode = Spin(QStringLiteral("seUnitCode"), 1, UnitCodeMaximumBeforeLoad, UnitCodeDigits);
+    // The code in the field is always the unit shown, even in a table of
+    // two unit types.
+    seUnitCode->setStrictLimits(true);
     edtHexCode = Edit(QStringLiteral("edtHexCode"), true);
     edtHexCode->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("DDDD")) + 12);
     edtUnitName = Edit(QStringLiteral("edtUnitName"), false);
@@ -209,10 +214,15 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     date->addLayout(Labelled(QStringLiteral("Month"), seMonth), 1, 0);
     date->addLayout(Labelled(QStringLiteral("Year"), seYear), 1, 1);
     auto* secondRow = new QHBoxLayout;
-    secondRow->addLayout(Labelled(QStringLiteral("Unit Type"), edtUnitType));
-    secondRow->addLayout(Labelled(QStringLiteral("Country"), cbCountry), 1);
+    QVBoxLayout* unitType = Labelled(QStringLiteral("Unit Type"), edtUnitType);
+    QVBoxLayout* country = Labelled(QStringLiteral("Country"), cbCountry);
+    secondRow->addLayout(unitType);
+    secondRow->addLayout(country, 1);
     secondRow->addLayout(date);
-    secondRow->setAlignment(date, Qt::AlignBottom);
+    // Level with "Month" and "Year", under the taller "Date Available" column.
+    for (QLayout* column : {static_cast<QLayout*>(unitType), static_cast<QLayout*>(country),
+                            static_cast<QLayout*>(date)})
+        secondRow->setAlignment(column, Qt::AlignBottom);
     attributes->addLayout(secondRow);
 
     // The numeric attributes, four to a row, each beside its picture.
@@ -259,7 +269,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     sbStatus = new QStatusBar;
     sbStatus->setObjectName(QStringLiteral("sbStatus"));
     sbStatus->setSizeGripEnabled(false);
-    lblStatus = new QLabel;
+    lblStatus = new StatusPanel;
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     sbStatus->addWidget(lblStatus, 1);
     attributes->addWidget(sbStatus);
@@ -311,13 +321,15 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     connect(seUnitCode, &SpinField::valueChanged, this, &TfrmDV2Edit::seUnitCodeChange);
     // Only the user's edits: ShowUnit fills the controls without these.
     connect(edtUnitName, &QLineEdit::textEdited, this, &TfrmDV2Edit::edtUnitNameChange);
-    connect(cbCountry->lineEdit(), &QLineEdit::textEdited, this, &TfrmDV2Edit::edtUnitNameChange);
-    connect(cbCountry, &QComboBox::activated, this, &TfrmDV2Edit::edtUnitNameChange);
+    // Typing or a pick from the list; not activated, which the box also
+    // emits when the focus merely passes through it.
+    connect(cbCountry->lineEdit(), &QLineEdit::textChanged, this, &TfrmDV2Edit::edtUnitNameChange);
     for (const auto& number : numbers)
         connect(number.field, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
     connect(seMonth, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
     connect(seYear, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
 
+    PressFocusedButtonOnEnter(this);
     resize(491, 454);
 }
 
@@ -358,6 +370,8 @@ QString Latin1(std::optional<std::string_view> text)
 void TfrmDV2Edit::ShowUnit(std::uint16_t code)
 {
     const TEquipRecord& record = Equipment.Records[code];
+    // The other editor may have loaded the table since the limit was set.
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
     seUnitCode->setValueSilently(code);
     edtUnitName->setText(FromCp1252(Equipment.UnitNames[code]));
     edtHexCode->setText(QString::fromStdString(
@@ -370,7 +384,13 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
         seMove->setMaximum(edtUnitType->text() == QLatin1String("Infantry") ? InfantryMaxMovement
                                                                           : ByteMaximum);
     }
-    cbCountry->setEditText(Latin1(CountryName(code)));
+    {
+        // The list opens on the country shown.
+        const QSignalBlocker quiet(cbCountry->lineEdit());
+        const QString country = Latin1(CountryName(code));
+        cbCountry->setCurrentIndex(cbCountry->findText(country));
+        cbCountry->setEditText(country);
+    }
     seCost->setValueSilently(record[Field::Cost] * PrestigePerCostUnit);
     for (const ByteField& field : ByteFields)
         (this->*field.control)->setValueSilently(record[field.offset]);

@@ -13,6 +13,7 @@
 #include "data/UnitCodes.h"
 #include "uieditor/UIEditor.h"
 #include "widgets/Cp1252.h"
+#include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
 
 TfrmSearch* frmSearch = nullptr;
@@ -114,6 +115,7 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent)
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
+    PressFocusedButtonOnEnter(this);
     connect(btnFind, &QPushButton::clicked, this, &TfrmSearch::btnFindClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmSearch::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmSearch::btnCancelClick);
