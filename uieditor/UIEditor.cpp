@@ -83,6 +83,8 @@ QVBoxLayout* Labelled(const QString& label, QWidget* control)
 {
     auto* column = new QVBoxLayout;
     column->setSpacing(2);
+    // In a taller row the label stays right above its control.
+    column->addStretch(1);
     column->addWidget(new QLabel(label));
     column->addWidget(control);
     return column;
@@ -214,15 +216,10 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     date->addLayout(Labelled(QStringLiteral("Month"), seMonth), 1, 0);
     date->addLayout(Labelled(QStringLiteral("Year"), seYear), 1, 1);
     auto* secondRow = new QHBoxLayout;
-    QVBoxLayout* unitType = Labelled(QStringLiteral("Unit Type"), edtUnitType);
-    QVBoxLayout* country = Labelled(QStringLiteral("Country"), cbCountry);
-    secondRow->addLayout(unitType);
-    secondRow->addLayout(country, 1);
+    secondRow->addLayout(Labelled(QStringLiteral("Unit Type"), edtUnitType));
+    secondRow->addLayout(Labelled(QStringLiteral("Country"), cbCountry), 1);
     secondRow->addLayout(date);
-    // Level with "Month" and "Year", under the taller "Date Available" column.
-    for (QLayout* column : {static_cast<QLayout*>(unitType), static_cast<QLayout*>(country),
-                            static_cast<QLayout*>(date)})
-        secondRow->setAlignment(column, Qt::AlignBottom);
+    secondRow->setAlignment(date, Qt::AlignBottom);
     attributes->addLayout(secondRow);
 
     // The numeric attributes, four to a row, each beside its picture.

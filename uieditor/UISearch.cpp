@@ -33,8 +33,10 @@ QPushButton* Button(const QString& name, const QString& text, const QString& hin
 
 QLineEdit* ResultBox(const QString& name, const QString& label, QGroupBox* group, QRect geometry)
 {
+    // Right above its box, clear of the group's frame line, whatever the font.
     auto* caption = new QLabel(label, group);
-    caption->move(geometry.left(), geometry.top() - 16);
+    caption->adjustSize();
+    caption->move(geometry.left(), geometry.top() - caption->height());
     auto* box = new QLineEdit(group);
     box->setObjectName(name);
     box->setReadOnly(true);
