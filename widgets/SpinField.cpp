@@ -29,6 +29,8 @@ int SpinField::value() const
 void SpinField::display(int value)
 {
     const QString shown = QString::number(bounded(value));
+    // Before the text: the line edit validates it too.
+    shownLength_ = static_cast<int>(shown.size());
     if (lineEdit()->text() != shown)
         lineEdit()->setText(shown);
 }

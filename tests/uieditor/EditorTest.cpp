@@ -103,6 +103,16 @@ TEST_F(EditorTest, StepsWrapAndAskAboutChangesWhileShowingIsNoChange)
         EXPECT_EQ(editor->seUnitCode->value(), editor->CurrentUnit);
         EXPECT_EQ(editor->edtUnitName->text(), Name(editor->CurrentUnit));
     }
+    // Passing through the country box is no edit, and its list opens on
+    // the country shown; control characters never get into a name.
+    editor->cbCountry->setFocus();
+    QTest::keyClick(editor->cbCountry, Qt::Key_Return);
+    editor->edtUnitName->setFocus();
+    EXPECT_FALSE(editor->UnitChanged);
+    EXPECT_EQ(editor->cbCountry->currentText(),
+              editor->cbCountry->itemText(editor->cbCountry->currentIndex()));
+    editor->edtUnitName->insert("Line1\r\nLine2");
+    EXPECT_FALSE(editor->edtUnitName->text().contains('\r'));
     // Infantry's lower movement limit comes after more movement was shown.
     editor->btnUpdate->click();
     ASSERT_NE(FastNonInfantry(), 0);
