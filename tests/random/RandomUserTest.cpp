@@ -8,12 +8,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -398,6 +400,23 @@ private:
             QLineEdit* hexCode;
         } rows[] = {{sg_->seUnitCode, sg_->edtUnitName, sg_->edtHexCode},
                     {sg_->seTransportCode, sg_->edtTransportName, sg_->edtTransportHexCode}};
+        // Unless the user has changed it, the unit shows what the image
+        // holds, brought within the limits.
+        const QString status = sg_->sbStatus->findChild<QLabel*>()->text();
+        if (status.isEmpty() || status.endsWith(" save game data loaded")
+            || status == "Unit Information Updated") {
+            const TSaveGameUnit held = model_.ReadUnit(sg_->edtUnitNo->text().toInt() - 1);
+            const std::pair<SpinField*, int> fields[] = {
+                {sg_->seUnitCode, held.TypeCode},      {sg_->seTransportCode, held.TransportCode},
+                {sg_->seExperience, held.Experience},  {sg_->seFuel1, held.UnitFuel},
+                {sg_->seTotalStr, held.TotalStrength}, {sg_->seCurrentStr, held.CurrentStrength}};
+            for (const auto& [field, value] : fields) {
+                const bool limited = field->minimum() != field->maximum() || field == sg_->seUnitCode;
+                EXPECT_EQ(field->value(),
+                          limited ? std::clamp(value, field->minimum(), field->maximum()) : value)
+                    << field->objectName().toStdString();
+            }
+        }
         for (const auto& row : rows) {
             const int code = row.code->value();
             const bool inTable = code >= 1 && code < Equipment.UnitCount;
