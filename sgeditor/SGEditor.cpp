@@ -316,6 +316,12 @@ void TfrmDV2SGEdit::setStatus(const QString& text)
 void TfrmDV2SGEdit::FormActivate()
 {
     CaptureSettingsDir();
+    // The unit attribute editor may have renamed or added unit types meanwhile.
+    if (loaded()) {
+        ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);
+        ShowUnitType(seTransportCode->value(), edtTransportName, edtTransportCountry,
+                     edtTransportHexCode);
+    }
 }
 
 void TfrmDV2SGEdit::btnLoadClick()

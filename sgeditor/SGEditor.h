@@ -57,7 +57,8 @@ public:
     QStatusBar* sbStatus;
 
 public slots:
-    // Fixes SettingsDir before any dialog can change the working directory.
+    // Fixes SettingsDir before any dialog can change the working directory,
+    // and names the shown codes from the table as it is now.
     void FormActivate();
 
     // Reads or creates the settings, reloads the equipment table, lets the
