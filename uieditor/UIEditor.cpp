@@ -547,8 +547,6 @@ void TfrmDV2Edit::FormActivate()
     if (!HasUnit()) {
         CurrentUnit = 1;
         ShowUnit(CurrentUnit);
-    } else if (!UnitChanged) {
-        ShowUnit(CurrentUnit);  // as the reloaded table holds it
     }
 }
 

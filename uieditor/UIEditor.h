@@ -105,8 +105,8 @@ public slots:
     // The user changed an attribute control (every one shares this handler).
     void edtUnitNameChange();
     // Makes sure SettingsDir holds the start-up working directory, and that
-    // the unit shown still lies in the table and shows what it holds: the
-    // save game editor may have reloaded it meanwhile. Pending edits stay.
+    // the unit shown still lies in the table, which the save game editor
+    // may have reloaded meanwhile.
     void FormActivate();
 
     // Not closed by Escape or the window manager: only by btnReturnClick.

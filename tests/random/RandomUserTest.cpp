@@ -383,9 +383,6 @@ private:
         const TEquipRecord& record = Equipment.Records[code];
         EXPECT_EQ(ui_->edtHexCode->text().toStdString(),
                   HexCode(static_cast<std::uint16_t>(record[Field::UnitCode] | record[Field::UnitCode + 1] << 8)));
-        if (!ui_->UnitChanged) {
-            EXPECT_EQ(ui_->edtUnitName->text(), Text(Equipment.UnitNames[code]));
-        }
     }
 
     // Each code field shows the unit of its code, and only codes of the table.
