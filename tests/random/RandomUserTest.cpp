@@ -111,7 +111,9 @@ private:
         const std::pair<QString, void (RandomUser::*)()> sgCommands[] = {
             {"&Update", &RandomUser::StoreModelUnit},
             {"&Load File", &RandomUser::Loaded},
-            {"Sa&ve File", &RandomUser::Saved}};
+            {"Sa&ve File", &RandomUser::Saved},
+            {"&Previous", &RandomUser::RememberCodeLimits},
+            {"&Next", &RandomUser::RememberCodeLimits}};
         for (const auto& [text, react] : sgCommands) {
             const auto after = [this, react] { (this->*react)(); };
             for (QAction* action : sg_->findChildren<QAction*>())
@@ -148,6 +150,14 @@ private:
         ASSERT_TRUE(model_.LoadFromFile(picked->path));
         modelPath_ = picked->path;
         modelLoaded_ = true;
+        RememberCodeLimits();
+    }
+    // A reloaded table may raise the code limits later; a unit is shown
+    // within those it was shown with.
+    void RememberCodeLimits()
+    {
+        shownCodeMaximum_ = {{sg_->seUnitCode, sg_->seUnitCode->maximum()},
+                             {sg_->seTransportCode, sg_->seTransportCode->maximum()}};
     }
     void Saved()
     {
@@ -409,8 +419,9 @@ private:
                 {sg_->seTotalStr, held.TotalStrength}, {sg_->seCurrentStr, held.CurrentStrength}};
             for (const auto& [field, value] : fields) {
                 const bool limited = field->minimum() != field->maximum() || field == sg_->seUnitCode;
-                EXPECT_EQ(field->value(),
-                          limited ? std::clamp(value, field->minimum(), field->maximum()) : value)
+                const auto code = shownCodeMaximum_.find(field);
+                const int maximum = code != shownCodeMaximum_.end() ? code->second : field->maximum();
+                EXPECT_EQ(field->value(), limited ? std::clamp(value, field->minimum(), maximum) : value)
                     << field->objectName().toStdString();
             }
         }
@@ -448,6 +459,7 @@ private:
     TSaveGame model_;
     std::string modelPath_;
     bool modelLoaded_ = false;
+    std::map<SpinField*, int> shownCodeMaximum_;
     const RandomGame::SaveFile* picked_ = nullptr;
     QList<QWidget*> driving_;
     std::string action_;
