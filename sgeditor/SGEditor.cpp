@@ -506,6 +506,7 @@ void TfrmDV2SGEdit::StoreSaveUnit(int k)
     unit.UnitFuel = static_cast<std::uint8_t>(seFuel1->value());
     // Unlimited while the total strength is 0; a byte still holds only 0 to 255.
     unit.CurrentStrength = static_cast<std::uint8_t>(std::clamp(seCurrentStr->value(), 0, 255));
+    seCurrentStr->setValue(unit.CurrentStrength);  // shows what is stored
     wantedCurrentStr_ = unit.CurrentStrength;
     image_.WriteUnit(k, unit);
     setStatus(QStringLiteral("Unit Information Updated"));

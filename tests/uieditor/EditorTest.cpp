@@ -1,6 +1,7 @@
 // The unit attribute editor driven as a user drives it.
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QRadioButton>
 #include <sys/stat.h>
 
 #include "tests/uieditor/EditorFixture.h"
@@ -258,4 +259,19 @@ TEST_F(EditorTest, ReopeningAfterTheTableShrankShowsAUnitOfIt)
     editor->show();
     EXPECT_EQ(editor->seUnitCode->value(), 1);
     EXPECT_EQ(editor->seUnitCode->maximum(), 299);
+
+    // Before any load here, the other editor loaded a larger table: a unit
+    // found by the search is shown with its own code.
+    auto fresh = std::make_unique<TfrmDV2Edit>();
+    frmDV2Edit = fresh.get();
+    Equipment.UnitCount = 1000;
+    search->rbUnitCode->setChecked(true);
+    search->edtSearch->setText("900");
+    OnNextModal([this](QWidget*) {
+        search->btnFind->click();
+        search->btnOK->click();
+    });
+    fresh->btnSearchClick();
+    EXPECT_EQ(fresh->seUnitCode->value(), 900);
+    frmDV2Edit = editor.get();
 }
