@@ -30,7 +30,6 @@ public:
     void setMaximum(int maximum) { setRange(minimum_, maximum); }
     void setIncrement(int increment) { increment_ = increment; }
     void setMaxLength(int characters);
-    int maxLength() const { return typingRoom_; }
     // Strict limits hold even when equal, and a number outside them cannot
     // be typed: for fields whose value must name something that exists.
     void setStrictLimits(bool strict) { strict_ = strict; }
