@@ -1,6 +1,7 @@
 #include "app/Windows.h"
 
 #include "app/Splash.h"
+#include "data/Backups.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SGEditor.h"
 #include "uieditor/UIEditor.h"
@@ -9,8 +10,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFile>
 #include <QFont>
 #include <QIcon>
+#include <QStandardPaths>
 
 void SetUpApplication()
 {
@@ -23,6 +26,12 @@ void SetUpApplication()
     QFont font("MS Sans Serif");
     font.setPixelSize(11);
     QApplication::setFont(font);
+}
+
+void SetUpBackups()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    SetBackupDir(QFile::encodeName(dir + QStringLiteral("/backups")).toStdString());
 }
 
 namespace {

@@ -9,6 +9,7 @@ int main(int, char** argv)
     int argCount = 1;
     QApplication app(argCount, argv);
     SetUpApplication();
+    SetUpBackups();
     ShowMainMenuFirst();
     return app.exec();
 }

@@ -34,6 +34,7 @@ constexpr Target Targets[] = {
     {"BM_SGEditorNext", nullptr, 16},
     {"BM_FillUnitList", nullptr, 16},
     {"BM_StartMainMenu", "BM_StartEmptyWindow", 1.5},
+    {"BM_StartMainMenu", "BM_StartTextWindow", 1.2},
 };
 
 // Keeps the median of every case (or its only figure without repetitions),

@@ -1,5 +1,5 @@
-// Process start to the first window shown: the program against a minimal Qt
-// program. A probe plugin, loaded by both through Qt's own environment
+// Process start to the first window shown: the program against two minimal
+// Qt programs, one with an empty window, one with a line of text. A probe plugin, loaded by both through Qt's own environment
 // variables, ends each process once its first window has been painted.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -66,5 +66,11 @@ void BM_StartEmptyWindow(benchmark::State& state)
     Start(state, DV2_EMPTY_WINDOW_PATH);
 }
 BENCHMARK(BM_StartEmptyWindow)->UseRealTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_StartTextWindow(benchmark::State& state)
+{
+    Start(state, DV2_TEXT_WINDOW_PATH);
+}
+BENCHMARK(BM_StartTextWindow)->UseRealTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "data/Equipment.h"
 
+#include "data/Backups.h"
 #include "data/FileError.h"
 #include "data/FileIO.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
-#include <vector>
+#include <cstring>
 
 TEquipTable Equipment;
 
@@ -33,44 +35,113 @@ std::string_view StorableName(const std::string& name)
 
 namespace {
 
-// The count and records of an equipment file, read whole.
-std::vector<TEquipRecord> ReadEquipRecords(const std::string& path)
+// The count and records of an equipment file, read by one read into a
+// buffer kept from one load to the next.
+struct EquipRecords {
+    std::size_t count = 0;
+    std::array<std::uint8_t, 2 + EquipCapacity * EquipRecordSize> bytes;
+};
+
+const EquipRecords& ReadEquipRecords(const std::string& path)
 {
+    static EquipRecords records;
     File file = File::OpenExisting(path, true);
-    std::uint8_t countBytes[2];
-    file.ReadExact(countBytes, sizeof countBytes);
-    const std::size_t count = countBytes[0] + 256u * countBytes[1];
+    const std::size_t got = file.ReadUpTo(records.bytes.data(), records.bytes.size());
+    if (got < 2)
+        throw FileError(ErrorCode::ReadBeyondEnd);
+    const std::size_t count = records.bytes[0] + 256u * records.bytes[1];
     if (count < 2 || count > EquipCapacity)
         throw FileRefused("The file " + path + " holds " + std::to_string(count)
-                          + " unit types, but only 2 to " + std::to_string(EquipCapacity)
-                          + " can be loaded.");
-    std::vector<TEquipRecord> records(count);
-    file.ReadExact(records.data(), count * EquipRecordSize);
+                          + (count == 1 ? " unit type" : " unit types") + ", but only 2 to "
+                          + std::to_string(EquipCapacity) + " can be loaded.");
+    if (got < 2 + count * EquipRecordSize)
+        throw FileError(ErrorCode::ReadBeyondEnd);
     file.Close();
+    records.count = count;
     return records;
 }
 
-void StoreRecords(const std::vector<TEquipRecord>& records, TEquipTable& table)
+void StoreRecords(const EquipRecords& records, TEquipTable& table)
 {
-    table.UnitCount = static_cast<std::uint16_t>(records.size());
-    std::copy(records.begin(), records.end(), table.Records.begin());
+    table.UnitCount = static_cast<std::uint16_t>(records.count);
+    std::memcpy(table.Records.data(), records.bytes.data() + 2, records.count * EquipRecordSize);
 }
 
-// Names by the reading rules of the names file. Each name is assigned in
-// place, so that loading again reuses the strings of the last load.
-void StoreNames(const std::string& text, TEquipTable& table)
-{
-    const std::size_t end = std::min(text.find(CtrlZ), text.size());
-    std::size_t pos = 0;
-    for (std::size_t k = 0; k < table.UnitCount; ++k) {
-        const std::size_t lineEnd = std::min(text.find('\r', pos), end);
-        table.UnitNames[k].assign(text, pos, std::min(lineEnd - pos, MaxUnitNameLength));
-        pos = lineEnd;
-        if (pos < end)
-            ++pos;
-        if (pos < end && text[pos] == '\n')
-            ++pos;
+// The names file a block at a time, so that a file of any size costs at
+// most the names it holds: past the 28 characters of a name, the rest of its
+// line is skipped, and so are the holes of a sparse file, unread (they hold
+// zero bytes, so no line end).
+class NameReader {
+public:
+    static constexpr int End = -1;  // Ctrl-Z or the end of the file: the end of the text
+    explicit NameReader(const File& file) : file_(file) {}
+
+    // Appends the line up to MaxUnitNameLength characters to name; returns
+    // what ended it: CR or End.
+    int ReadLine(std::string& name)
+    {
+        for (;;) {
+            if (pos_ == size_ && !Refill(name.size() >= MaxUnitNameLength))
+                return End;
+            const char* first = buffer_.data() + pos_;
+            const std::size_t left = size_ - pos_;
+            const auto* cr = static_cast<const char*>(std::memchr(first, '\r', left));
+            const std::size_t length = cr == nullptr ? left : static_cast<std::size_t>(cr - first);
+            name.append(first, std::min(length, MaxUnitNameLength - name.size()));
+            pos_ += length;
+            if (pos_ < size_)
+                return buffer_[pos_++];
+        }
     }
+
+    int Peek()
+    {
+        if (pos_ == size_ && !Refill(false))
+            return End;
+        return buffer_[pos_];
+    }
+
+    void Skip() { ++pos_; }
+
+private:
+    // The text ends at the first Ctrl-Z, so nothing after it is read.
+    bool Refill(bool skipHoles)
+    {
+        if (ended_ || (skipHoles && !file_.SkipHoles()))
+            return false;
+        size_ = file_.ReadUpTo(buffer_.data(), buffer_.size());
+        pos_ = 0;
+        if (const void* ctrlZ = std::memchr(buffer_.data(), CtrlZ, size_)) {
+            size_ = static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_.data());
+            ended_ = true;
+        }
+        return size_ > 0;
+    }
+
+    const File& file_;
+    std::array<char, 65536> buffer_;
+    std::size_t pos_ = 0, size_ = 0;
+    bool ended_ = false;
+};
+
+// UnitCount names by the reading rules of the names file. Each name is
+// assigned in place, so that loading again reuses the strings of the last load.
+void ReadNames(const std::string& path, std::size_t count, std::array<std::string, EquipCapacity>& names)
+{
+    File file = File::OpenExisting(path, false);
+    NameReader reader(file);
+    bool ended = false;
+    for (std::size_t k = 0; k < count; ++k) {
+        names[k].clear();
+        if (ended)
+            continue;
+        const int stop = reader.ReadLine(names[k]);
+        if (stop != '\r')
+            ended = true;
+        else if (reader.Peek() == '\n')
+            reader.Skip();
+    }
+    file.Close();
 }
 
 }  // namespace
@@ -82,31 +153,32 @@ void LoadEquipFile(const std::string& path, TEquipTable& table)
 
 void LoadNameFile(const std::string& path, TEquipTable& table)
 {
-    StoreNames(ReadWholeFile(path), table);
+    ReadNames(path, table.UnitCount, table.UnitNames);
 }
 
 void LoadEquipment(const std::string& eqpPath, const std::string& txtPath)
 {
     // Both files are read before the table changes, so that a failure
-    // leaves it as it was.
-    const std::vector<TEquipRecord> records = ReadEquipRecords(eqpPath);
-    const std::string text = ReadWholeFile(txtPath);
+    // leaves it as it was. The names are swapped in, keeping the strings
+    // of the last load for the next one.
+    static std::array<std::string, EquipCapacity> names;
+    const EquipRecords& records = ReadEquipRecords(eqpPath);
+    ReadNames(txtPath, records.count, names);
     StoreRecords(records, Equipment);
-    StoreNames(text, Equipment);
+    for (std::size_t k = 0; k < records.count; ++k)
+        std::swap(Equipment.UnitNames[k], names[k]);
 }
 
 namespace {
 
-// The record file as it is to be written: the count and the records over
-// the first bytes of the existing file (never created), whatever follows
-// them kept.
-std::string EquipFileBytes(const std::string& path, const TEquipTable& table)
+// The count and the records, written over the first bytes of the existing
+// record file (never created): whatever follows them is kept.
+std::string EquipFileBytes(const TEquipTable& table)
 {
     std::string records{static_cast<char>(table.UnitCount % 256), static_cast<char>(table.UnitCount / 256)};
     for (std::size_t k = 0; k < table.UnitCount; ++k)
         records.append(reinterpret_cast<const char*>(table.Records[k].data()), EquipRecordSize);
-    std::string bytes = ReadWholeFile(path);
-    return bytes.replace(0, std::min(records.size(), bytes.size()), records);
+    return records;
 }
 
 std::string NameFileBytes(const TEquipTable& table)
@@ -124,7 +196,8 @@ std::string NameFileBytes(const TEquipTable& table)
 void SaveEquipFile(const std::string& path, const TEquipTable& table)
 {
     CheckSavable(table);
-    ReplaceFile(path, EquipFileBytes(path, table));
+    const std::string records = EquipFileBytes(table);
+    ReplaceFiles({{path, records, true}});
 }
 
 void SaveNameFile(const std::string& path, const TEquipTable& table)
@@ -136,9 +209,12 @@ void SaveNameFile(const std::string& path, const TEquipTable& table)
 void SaveEquipment(const std::string& eqpPath, const std::string& txtPath)
 {
     CheckSavable(Equipment);
+    KeepFirstCopy(eqpPath);
+    KeepFirstCopy(txtPath);
     // Both new files are written whole before either takes its old one's
     // place, so that no failure leaves new records beside old names.
-    ReplaceFiles({{eqpPath, EquipFileBytes(eqpPath, Equipment)}, {txtPath, NameFileBytes(Equipment)}});
+    const std::string records = EquipFileBytes(Equipment), names = NameFileBytes(Equipment);
+    ReplaceFiles({{eqpPath, records, true}, {txtPath, names}});
 }
 
 int AddUnit(std::uint16_t templateCode)

@@ -76,6 +76,8 @@ void LoadNameFile(const std::string& path, TEquipTable& table);
 // SaveEquipment writes both new files before either replaces its old one,
 // so that a failure leaves both old files as they were. A table with no
 // units loaded is refused (FileRefused) and nothing is written.
+// SaveEquipment first keeps a copy of each file (KeepFirstCopy) and throws
+// CopyFailed, writing nothing, when one cannot be made.
 void SaveEquipment(const std::string& eqpPath, const std::string& txtPath);
 void SaveEquipFile(const std::string& path, const TEquipTable& table);
 void SaveNameFile(const std::string& path, const TEquipTable& table);

@@ -3,6 +3,7 @@
 #include "data/Equipment.h"
 #include "data/FileIO.h"
 
+#include <climits>
 #include <filesystem>
 #include <vector>
 
@@ -63,7 +64,10 @@ bool SettingsExist()
 
 void ReadSettings()
 {
-    const std::vector<std::string> lines = SplitLines(ReadWholeFile(SettingsPath()));
+    // Five lines of directory names: what lies beyond cannot matter, so a
+    // huge file costs no more than this.
+    constexpr std::size_t ReadLimit = 5 * (PATH_MAX + 2);
+    const std::vector<std::string> lines = SplitLines(ReadFileStart(SettingsPath(), ReadLimit));
     GameDir = lines.size() > 1 ? lines[1] : "";
     SaveGameDir = lines.size() > 4 ? lines[4] : "";
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds, then draws docs/*.png, the README's pictures of the five windows,
+# Builds, then draws docs/*.png, the README's pictures of the windows,
 # from the real windows with the demo game loaded in both editors.
 set -euo pipefail
 cd "$(dirname "$0")/.."

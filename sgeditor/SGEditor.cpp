@@ -12,18 +12,22 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
-#include "data/UnitCodes.h"
 #include "sgeditor/FindUnit.h"
-#include "widgets/Cp1252.h"
+#include "sgeditor/SaveGameCommands.h"
+#include "sgeditor/SaveUnitLimits.h"
+#include "sgeditor/SaveUnits.h"
+#include "sgeditor/SaveUnitsModel.h"
 #include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
 #include "widgets/StatusPanel.h"
+#include "widgets/UndoActions.h"
 
 TfrmDV2SGEdit* frmDV2SGEdit = nullptr;
 
@@ -32,9 +36,6 @@ namespace {
 const QString UnitChangedText = QStringLiteral("Unit Information has been changed");
 const QString StoreQuestion =
     QStringLiteral("You have made changes to this unit.\rDo you wish to update this changes?");
-
-// The highest unit code before an equipment table is loaded.
-constexpr int DefaultHighestCode = 585;
 
 QPushButton* MakeButton(const QString& name, const QString& caption)
 {
@@ -107,18 +108,9 @@ void AddCodeRow(QGridLayout* grid, const QString& caption, SpinField* code, QPus
 // (transport 0) and for a code the loaded equipment table does not hold.
 void ShowUnitType(int code, QLineEdit* name, QLineEdit* country, QLineEdit* hexCode)
 {
-    if (code <= 0 || code >= Equipment.UnitCount) {
-        name->clear();
-        country->clear();
-        hexCode->clear();
-        return;
-    }
-    const auto code16 = static_cast<std::uint16_t>(code);
-    name->setText(FromCp1252(Equipment.UnitNames[code16]));
-    const auto countryName = CountryName(code16);
-    country->setText(countryName ? QString::fromLatin1(countryName->data(), countryName->size())
-                                 : QString());
-    hexCode->setText(QString::fromStdString(HexCode(code16)));
+    name->setText(UnitTypeName(code));
+    country->setText(UnitTypeCountry(code));
+    hexCode->setText(UnitTypeHexCode(code));
 }
 
 // The save game the user picks, as a local path; empty when cancelled.
@@ -157,6 +149,8 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmDV2SGEdit"));
     setWindowTitle(QStringLiteral("Duvari 2 Save Game Editor"));
+    undoStack_ = new QUndoStack(this);
+    MarkUnsavedChanges(this, undoStack_);
 
     gbFileOption = MakeGroup(QStringLiteral("gbFileOption"), QStringLiteral("System Options"));
     btnLoad = MakeButton(QStringLiteral("btnLoad"), QStringLiteral("&Load File"));
@@ -180,7 +174,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
 
     edtUnitNo = MakeReadOnly(QStringLiteral("edtUnitNo"));
     edtTotalUnit = MakeReadOnly(QStringLiteral("edtTotalUnit"));
-    sePrestige = MakeSpin(QStringLiteral("sePrestige"), 0, 55000, 5);
+    sePrestige = MakeSpin(QStringLiteral("sePrestige"), 0, MaxPrestige, 5);
 
     GroupBox4 = MakeGroup(QStringLiteral("GroupBox4"), QStringLiteral("Unit"));
     seUnitCode = MakeSpin(QStringLiteral("seUnitCode"), 1, DefaultHighestCode, 3);
@@ -190,10 +184,10 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     edtUnitName = MakeReadOnly(QStringLiteral("edtUnitName"));
     edtUnitCountry = MakeReadOnly(QStringLiteral("edtUnitCountry"));
     edtHexCode = MakeReadOnly(QStringLiteral("edtHexCode"));
-    seExperience = MakeSpin(QStringLiteral("seExperience"), 0, 65000, 5);
-    seFuel1 = MakeSpin(QStringLiteral("seFuel1"), 0, 255, 3);
-    seTotalStr = MakeSpin(QStringLiteral("seTotalStr"), 0, 15, 2);
-    seCurrentStr = MakeSpin(QStringLiteral("seCurrentStr"), 0, 15, 2);
+    seExperience = MakeSpin(QStringLiteral("seExperience"), 0, MaxExperience, 5);
+    seFuel1 = MakeSpin(QStringLiteral("seFuel1"), 0, MaxFuel, 3);
+    seTotalStr = MakeSpin(QStringLiteral("seTotalStr"), 0, MaxStrength, 2);
+    seCurrentStr = MakeSpin(QStringLiteral("seCurrentStr"), 0, MaxStrength, 2);
     auto* unitGrid = Compact(new QGridLayout(GroupBox4));
     AddCodeRow(unitGrid, QStringLiteral("Unit Code"), seUnitCode, btnFindUnit);
     AddLabelled(unitGrid, 1, 0, QStringLiteral("Unit Name"), edtUnitName, 2);
@@ -291,6 +285,13 @@ void TfrmDV2SGEdit::buildMenus()
     editorMenu->addAction(QStringLiteral("&Previous"), this, &TfrmDV2SGEdit::btnPrevClick);
     editorMenu->addAction(QStringLiteral("&Next"), this, &TfrmDV2SGEdit::btnNextClick);
     editorMenu->addAction(QStringLiteral("&Update"), this, &TfrmDV2SGEdit::btnUpdateClick);
+    AddUndoActions(editorMenu, undoStack_, [this](const QUndoCommand* step) { showStep(step); });
+    QMenu* viewMenu = menuBar->addMenu(QStringLiteral("&View"));
+    mnuSaveUnits = viewMenu->addAction(QStringLiteral("Unit &List..."), this,
+                                       &TfrmDV2SGEdit::mnuSaveUnitsClick);
+    mnuSaveUnits->setObjectName(QStringLiteral("mnuSaveUnits"));
+    mnuSaveUnits->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuSaveUnits->setEnabled(false);
     layout()->setMenuBar(menuBar);
 }
 
@@ -350,9 +351,11 @@ void TfrmDV2SGEdit::btnLoadClick()
         }
         currentUnit_ = 0;
         ShowSaveUnit(currentUnit_);
+        undoStack_->clear();  // the steps belonged to the image just replaced
         targetFile_ = path;
         GroupBox1->setEnabled(true);
         GroupBox2->setEnabled(true);
+        mnuSaveUnits->setEnabled(true);
         setStatus(ShownFileName(path) + QStringLiteral(" save game data loaded"));
     });
 }
@@ -377,6 +380,7 @@ void TfrmDV2SGEdit::btnSaveClick()
     }
     RunCommand(this, [this] {
         image_.SaveToFile(targetFile_);
+        undoStack_->setClean();
         setStatus(QStringLiteral("Save Game Data Saved"));
     });
 }
@@ -430,9 +434,34 @@ void TfrmDV2SGEdit::btnFindTransportClick()
     frmFindUnit->exec();
 }
 
+void TfrmDV2SGEdit::mnuSaveUnitsClick()
+{
+    if (!loaded())
+        return;
+    askToStoreChanges();
+    TfrmSaveUnits table(image_, undoStack_, this);
+    table.exec();
+    if (table.ChosenUnit() >= 0)
+        currentUnit_ = table.ChosenUnit();
+    ShowSaveUnit(currentUnit_);
+    setStatus({});
+}
+
+void TfrmDV2SGEdit::showStep(const QUndoCommand* step)
+{
+    if (const auto* units = dynamic_cast<const ChangeSaveUnits*>(step)) {
+        currentUnit_ = units->FirstUnit();
+        ShowSaveUnit(currentUnit_);
+        setStatus({});
+    } else {
+        // Only the prestige changed: the shown unit's edits stay.
+        sePrestige->setValueSilently(image_.Prestige());
+    }
+}
+
 void TfrmDV2SGEdit::sePrestigeChange()
 {
-    image_.SetPrestige(static_cast<std::uint16_t>(sePrestige->value()));
+    PushStep(undoStack_, new ChangePrestige(image_, static_cast<std::uint16_t>(sePrestige->value())));
     changed_ = true;
     setStatus(UnitChangedText);
 }
@@ -508,7 +537,8 @@ void TfrmDV2SGEdit::StoreSaveUnit(int k)
     unit.CurrentStrength = static_cast<std::uint8_t>(std::clamp(seCurrentStr->value(), 0, 255));
     seCurrentStr->setValue(unit.CurrentStrength);  // shows what is stored
     wantedCurrentStr_ = unit.CurrentStrength;
-    image_.WriteUnit(k, unit);
+    PushStep(undoStack_, new ChangeSaveUnits(image_, {{k, unit}},
+                                             QStringLiteral("Update of unit %1").arg(k + 1)));
     setStatus(QStringLiteral("Unit Information Updated"));
     changed_ = false;
 }

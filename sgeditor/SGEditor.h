@@ -5,11 +5,14 @@
 
 #include "sgeditor/SaveGame.h"
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
+class QUndoCommand;
+class QUndoStack;
 class SpinField;
 
 // The save game editor: loads a campaign or scenario save game, shows the
@@ -56,6 +59,8 @@ public:
 
     QStatusBar* sbStatus;
 
+    QAction* mnuSaveUnits;
+
 public slots:
     // Fixes SettingsDir before any dialog can change the working directory,
     // and names the shown codes from the table as it is now.
@@ -77,6 +82,9 @@ public slots:
     // Let the user pick the shown unit's type or transport from the list.
     void btnFindUnitClick();
     void btnFindTransportClick();
+    // Shows every unit in the table, asking first whether to store the shown
+    // unit's edits; then shows the unit picked there, or the current one.
+    void mnuSaveUnitsClick();
 
     // Change handlers: they run whenever a shown value changes, by the user
     // or by the program, and mark the unit as changed.
@@ -87,7 +95,8 @@ public slots:
 
     // Fills the controls from unit k of the image; the change flag ends clear.
     void ShowSaveUnit(int k);
-    // Writes all six unit values of the controls into unit k of the image.
+    // Writes all six unit values of the controls into unit k of the image,
+    // as one step that can be undone.
     void StoreSaveUnit(int k);
 
 protected:
@@ -99,10 +108,13 @@ private:
     void setStatus(const QString& text);
     void askToStoreChanges();
     void LoadEquipmentAndCodeLimits();
+    // Shows what an undone or redone step changed: its unit, or the prestige.
+    void showStep(const QUndoCommand* step);
     bool loaded() const { return image_.IsLoaded(); }
 
     QLabel* statusPanel_;
     TSaveGame image_;
+    QUndoStack* undoStack_;  // every change of the image since the last load
     int currentUnit_ = 0;
     bool changed_ = false;
     int wantedCurrentStr_ = 0;  // as last shown or chosen by the user

@@ -1,5 +1,6 @@
 #include "sgeditor/SaveGame.h"
 
+#include "data/Backups.h"
 #include "data/FileError.h"
 #include "data/FileIO.h"
 
@@ -181,6 +182,7 @@ void TSaveGame::SaveToFile(const std::string& path) const
 {
     if (!IsLoaded())
         throw FileRefused("No save game is loaded, so there is nothing to save.");
+    KeepFirstCopy(path);
     ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data_.get()), length_));
 }
 

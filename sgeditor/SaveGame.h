@@ -81,7 +81,8 @@ public:
 
     // Writes exactly the loaded bytes over the file, replacing it whole so
     // that a failure leaves the old file as it was. Refused (FileRefused)
-    // before the first load, so that no file is ever emptied.
+    // before the first load, so that no file is ever emptied. Keeps a copy
+    // of the file first (KeepFirstCopy), throwing CopyFailed when it cannot.
     void SaveToFile(const std::string& path) const;
 
 private:

@@ -45,3 +45,12 @@ QString MessageText(const std::exception& error)
 {
     return QFile::decodeName(error.what());
 }
+
+bool AskSaveWithoutCopy(QWidget* parent, const CopyFailed& failed)
+{
+    if (!AskYesNo(parent, QStringLiteral("Could not keep a copy of %1: %2. Save anyway?")
+                              .arg(QFile::decodeName(failed.path().c_str()), MessageText(failed))))
+        return false;
+    SaveWithoutCopy(failed.path());
+    return true;
+}

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <utility>
 
+#include "data/Backups.h"
 #include "data/FileError.h"
 
 class QWidget;
@@ -21,18 +21,30 @@ bool AskYesNo(QWidget* parent, const QString& text);
 // Text of the data layer (file names come as local 8-bit bytes).
 QString MessageText(const std::exception& error);
 
+// Asks whether to save without the copy that could not be made; on Yes,
+// lets the file be saved without one for the rest of the run.
+bool AskSaveWithoutCopy(QWidget* parent, const CopyFailed& failed);
+
 // Runs a user command. A file error ends it and is shown in the error box;
-// a refused file in a warning box. Returns whether the command completed.
+// a refused file in a warning box. A save whose copy could not be made has
+// written nothing: it runs again when the user lets it go on without the
+// copy. Returns whether the command completed.
 template <typename Command>
 bool RunCommand(QWidget* parent, Command&& command)
 {
-    try {
-        std::forward<Command>(command)();
-        return true;
-    } catch (const FileError& error) {
-        ShowErrorBox(parent, MessageText(error));
-    } catch (const FileRefused& refusal) {
-        ShowWarningBox(parent, MessageText(refusal));
+    for (;;) {
+        try {
+            command();
+            return true;
+        } catch (const CopyFailed& failed) {
+            if (!AskSaveWithoutCopy(parent, failed))
+                return false;
+        } catch (const FileError& error) {
+            ShowErrorBox(parent, MessageText(error));
+            return false;
+        } catch (const FileRefused& refusal) {
+            ShowWarningBox(parent, MessageText(refusal));
+            return false;
+        }
     }
-    return false;
 }

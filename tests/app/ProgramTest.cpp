@@ -1,5 +1,7 @@
 // The real program, started as a user would, with a probe plugin that
 // reports its windows and chooses "E&xit".
+#include "tests/support/TestSupport.h"
+
 #include <QProcess>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -9,6 +11,8 @@ TEST(ProgramTest, StartsWithOnlyTheMainMenuShownAndExitEndsIt)
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    const TempDir data;  // copies of saved files would go here, not into the user's own
+    env.insert("XDG_DATA_HOME", QString::fromStdString(data.path()));
     env.insert("QT_PLUGIN_PATH", DV2_PROBE_PLUGIN_DIR);
     env.insert("QT_QPA_GENERIC_PLUGINS", "dv2exitprobe");
     program.setProcessEnvironment(env);

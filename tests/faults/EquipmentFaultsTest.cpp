@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <pwd.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -47,24 +48,41 @@ TEST(EquipmentFaultsTest, FailedSavesAndLoadsLeaveTheFilesAndTheTable)
             fs::create_directory(path);
         };
     };
+    const auto pipe = [](const std::string& path) { return [=] { MakePipe(path); }; };
+    const auto loop = [](const std::string& path) {
+        return [=] {
+            fs::remove(path);
+            fs::create_symlink(path, path);
+        };
+    };
     const std::string records = std::string(10 * EquipRecordSize, '\x07');
     const StepFault faults[] = {
-        {"save: directory read-only", readOnly(dir.path()), save, "File access denied"},
         {"save: record file read-only", readOnly(eqp), save, "File access denied"},
         {"save: names file read-only", readOnly(txt), save, "File access denied"},
         {"save: names file a directory", byDirectory(txt), save, "File access denied"},
+        {"save: names file a pipe", pipe(txt), save, txt + " is not an ordinary file"},
+        {"save: names file a link to itself", loop(txt), save, "Invalid filename"},
         {"save: record file gone", [&] { fs::remove(eqp); }, save, "File not found"},
         {"save: disk full half way", [] {}, save, "Disk full", 20000},
         {"load: half a count", damage("\x05"), load(damaged, txt), "Read beyond end of file"},
         {"load: cut inside a record", damage(CountBytes(20) + records), load(damaged, txt), "Read beyond end of file"},
         {"load: count 0", damage(CountBytes(0) + records), load(damaged, txt), damaged + " holds 0 unit types"},
-        {"load: count 1", damage(CountBytes(1) + records), load(damaged, txt), damaged + " holds 1 unit types"},
+        {"load: count 1", damage(CountBytes(1) + records), load(damaged, txt), damaged + " holds 1 unit type, but"},
         {"load: count 1025", damage(CountBytes(1025) + std::string(1025 * EquipRecordSize, '\x07')),
          load(damaged, txt), damaged + " holds 1025 unit types"},
         {"load: names file missing", damage(CountBytes(2) + records), load(damaged, dir / "no.txt"), "File not found"},
         {"load: record file missing", [] {}, load(dir / "no.eqp", txt), "File not found"},
         {"load: record file a directory", byDirectory(eqp), load(eqp, txt), "File access denied"},
         {"load: record file read-only", readOnly(eqp), load(eqp, txt), "File access denied"},
+        {"load: record file a pipe", pipe(eqp), load(eqp, txt), eqp + " is not an ordinary file"},
+        {"load: names file a pipe", pipe(txt), load(eqp, txt), txt + " is not an ordinary file"},
+        {"load: names file a device",
+         [&] {
+             fs::remove(txt);
+             fs::create_symlink("/dev/zero", txt);
+         },
+         load(eqp, txt), txt + " is not an ordinary file"},
+        {"load: record file a link to itself", loop(eqp), load(eqp, txt), "Invalid filename"},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);
@@ -87,6 +105,79 @@ TEST(EquipmentFaultsTest, FailedSavesAndLoadsLeaveTheFilesAndTheTable)
         EXPECT_TRUE(SameTable(Equipment, *table));
         chmod(dir.path().c_str(), 0777);
     }
+}
+
+// Where the old files cannot be replaced by new ones without losing their
+// owner, their other names or their directory's consent, they are written
+// in place, whole; a huge sparse file costs only its data. Saved as
+// "nobody" where the owner or the directory must stand in the way.
+TEST(EquipmentFaultsTest, SavesWriteWholeWhatCannotBeReplaced)
+{
+    const TempDir dir;
+    const std::string eqp = dir / EquipFileName, txt = dir / NameFileName;
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    const off_t huge = 200'000'000'000;
+    struct Case {
+        const char* what;
+        std::function<void()> apply;
+        bool asNobody;
+        uid_t eqpOwner;
+    };
+    const Case cases[] = {
+        {"directory read-only", [&] { chmod(dir.path().c_str(), 0555); }, true, 0},
+        {"files of another user", [] {}, true, 0},
+        {"names file of another user in a sticky directory",
+         [&] {
+             chmod(dir.path().c_str(), 01777);
+             chown(eqp.c_str(), nobody->pw_uid, nobody->pw_gid);
+         },
+         true, nobody->pw_uid},
+        {"record file with a second name", [&] { link(eqp.c_str(), (dir / "LINK.EQP").c_str()); }, false, 0},
+        {"record file of 200 GB, sparse", [&] { truncate(eqp.c_str(), huge); }, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir / "LINK.EQP");
+        CopyDemo(dir.path());
+        chown(eqp.c_str(), 0, 0);
+        OpenToOthers(dir.path());
+        c.apply();
+        LoadEquipment(eqp, txt);
+        ASSERT_EQ(AddUnit(2), 586);
+        Equipment.UnitNames[586] = "Added";
+        const TempDir other;
+        CopyDemo(other.path());
+        SaveEquipment(other / EquipFileName, other / NameFileName);
+        const std::size_t recordBytes = 2 + 587 * EquipRecordSize;
+
+        const auto save = [&] { SaveEquipment(eqp, txt); };
+        EXPECT_EQ(c.asNobody ? FaultText(0, "", save) : ErrorText(save), "no error");
+        EXPECT_EQ(ReadBytes(eqp, recordBytes), ReadBytes(other / EquipFileName, recordBytes));
+        EXPECT_EQ(ReadBytes(txt), ReadBytes(other / NameFileName));
+        struct stat st {};
+        stat(eqp.c_str(), &st);
+        EXPECT_EQ(st.st_uid, c.eqpOwner);
+        if (fs::exists(dir / "LINK.EQP")) {
+            EXPECT_EQ(ReadBytes(dir / "LINK.EQP"), ReadBytes(eqp));
+        }
+        chmod(dir.path().c_str(), 0777);
+    }
+    EXPECT_EQ(fs::file_size(eqp), huge);
+}
+
+// Of a names file of 200 GB with no line end, the first name is its first
+// 28 bytes, and nothing more is read.
+TEST(EquipmentFaultsTest, HugeSparseNamesFileLoads)
+{
+    const TempDir dir;
+    CopyDemo(dir.path());
+    const std::string txt = dir / NameFileName;
+    fs::resize_file(txt, 0);
+    fs::resize_file(txt, 200'000'000'000);
+    LoadEquipment(dir / EquipFileName, txt);
+    EXPECT_EQ(Equipment.UnitNames[0], std::string(28, '\0'));
+    EXPECT_EQ(Equipment.UnitNames[Equipment.UnitCount - 1], "");
 }
 
 }  // namespace

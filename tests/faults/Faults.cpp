@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -14,9 +15,18 @@ DirContents ContentsOf(const std::string& dir)
 {
     DirContents contents;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        const std::string path = fs::relative(entry.path(), dir).string();
-        if (entry.is_directory())
+        // Not fs::relative: that follows links, and a link may loop.
+        const std::string path = entry.path().string().substr(dir.size() + (dir.back() == '/' ? 0 : 1));
+        const fs::file_status status = entry.symlink_status();
+        if (fs::is_directory(status))
             contents[path + "/"] = "";
+        else if (fs::is_symlink(status))
+            contents[path] = "link to " + fs::read_symlink(entry.path()).string();
+        else if (!fs::is_regular_file(status))
+            contents[path] = "special file";  // reading a pipe would wait for ever
+        else if (fs::file_size(entry.path()) > HugeFile)
+            contents[path] = "huge file of " + std::to_string(fs::file_size(entry.path())) + " bytes starting "
+                           + ReadBytes(entry.path().string(), 4096);
         else
             contents[path] = ReadBytes(entry.path().string());
     }
@@ -39,6 +49,13 @@ void OpenToOthers(const std::string& dir)
     fs::permissions(dir, fs::perms::all);
     for (const auto& entry : fs::recursive_directory_iterator(dir))
         fs::permissions(entry.path(), entry.is_directory() ? fs::perms::all : fs::perms(0666));
+}
+
+void MakePipe(const std::string& path)
+{
+    fs::remove_all(path);
+    if (mkfifo(path.c_str(), 0666) != 0 || chmod(path.c_str(), 0666) != 0)
+        throw std::runtime_error("cannot make the pipe " + path);
 }
 
 std::string ErrorText(const std::function<void()>& fn)

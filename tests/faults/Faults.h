@@ -6,7 +6,10 @@
 #include <sys/resource.h>
 
 // Everything under a directory: each file's bytes and each directory (its
-// path with a final '/' and no bytes), by path below dir.
+// path with a final '/' and no bytes), by path below dir. Of a file larger
+// than HugeFile, only the size and the first bytes count; of a link, a pipe
+// or a device, only what it is.
+constexpr long long HugeFile = 1 << 24;
 using DirContents = std::map<std::string, std::string>;
 DirContents ContentsOf(const std::string& dir);
 // The paths whose bytes differ between two contents, or are in only one;
@@ -16,6 +19,9 @@ std::string ChangedPaths(const DirContents& before, const DirContents& after);
 // Lets "nobody" read and write every file and directory under dir, so that
 // a fault test's only obstacle is the fault it sets up.
 void OpenToOthers(const std::string& dir);
+
+// Replaces whatever is at path by a pipe that anyone may open.
+void MakePipe(const std::string& path);
 
 // The text of the exception fn throws, or "no error".
 std::string ErrorText(const std::function<void()>& fn);

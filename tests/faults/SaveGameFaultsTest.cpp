@@ -68,7 +68,6 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
         };
     };
     const StepFault faults[] = {
-        {"save: directory read-only", [&] { chmod(saveDir.c_str(), 0555); }, save, "File access denied"},
         {"save: file read-only", [&] { chmod(path.c_str(), 0444); }, save, "File access denied"},
         {"save: file a directory",
          [&] {
@@ -77,6 +76,7 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
          },
          save, "File access denied"},
         {"save: disk full half way", [] {}, save, "Disk full", 15000},
+        {"save: file a pipe", [&] { MakePipe(path); }, save, path + " is not an ordinary file"},
         {"load: empty", damage(""), load, "no error"},
         {"load: four records, then the end", damage(original.substr(0, ListAt + 4 * UnitRecordSize + 10)), load,
          "no error"},
@@ -85,6 +85,7 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
         {"load: read-only", damage(original, 0444), load, "File access denied"},
         {"load: a directory", [&] { fs::create_directory(damaged); }, load, "File access denied"},
         {"load: missing", [] {}, load, "File not found"},
+        {"load: a pipe", [&] { MakePipe(damaged); }, load, damaged + " is not an ordinary file"},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);
@@ -105,6 +106,12 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
         EXPECT_EQ(ReadBytes(other / "saved.sav"), BytesOf(game));
         chmod(saveDir.c_str(), 0777);
     }
+
+    // A directory that takes no new file has the file written in place.
+    chmod(saveDir.c_str(), 0555);
+    EXPECT_EQ(FaultText(0, "", [&] { game.SaveToFile(path); }), "no error");
+    EXPECT_EQ(ReadBytes(path), BytesOf(game));
+    chmod(saveDir.c_str(), 0777);
 
     // A file gone since the load is written anew.
     fs::remove(path);

@@ -20,12 +20,14 @@ TEST(SettingsFaultsTest, FailuresLeaveTheFileAndTheDirectories)
         fs::remove(SettingsPath());
         fs::create_directory(SettingsPath());
     };
+    const auto pipe = [] { MakePipe(SettingsPath()); };
     const StepFault faults[] = {
-        {"directory read-only", [&] { chmod(dir.path().c_str(), 0555); }, WriteSettings, "File access denied"},
         {"file read-only", [] { chmod(SettingsPath().c_str(), 0444); }, WriteSettings, "File access denied"},
         {"disk full", [] {}, WriteSettings, "Disk full", 50},
         {"write over a directory", byDirectory, WriteSettings, "File access denied"},
         {"read a directory", byDirectory, ReadSettings, "File access denied"},
+        {"read a pipe", pipe, ReadSettings, SettingsPath() + " is not an ordinary file"},
+        {"write over a pipe", pipe, WriteSettings, SettingsPath() + " is not an ordinary file"},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);
@@ -41,6 +43,17 @@ TEST(SettingsFaultsTest, FailuresLeaveTheFileAndTheDirectories)
         EXPECT_EQ(SaveGameDir, "/elsewhere/SAVE/");
         chmod(dir.path().c_str(), 0777);
     }
+
+    // Of a settings file of 200 GB, only the five lines at its start are read.
+    fs::remove_all(SettingsPath());
+    GameDir = "/games/war/";
+    SaveGameDir = "/games/war/SAVE/";
+    WriteSettings();
+    GameDir = SaveGameDir = "";
+    fs::resize_file(SettingsPath(), 200'000'000'000);
+    ReadSettings();
+    EXPECT_EQ(GameDir, "/games/war/");
+    EXPECT_EQ(SaveGameDir, "/games/war/SAVE/");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Failures as the user meets them: through the editors' own commands, with
 // the error box they show, the files on disk unchanged, and the next
 // command working.
+#include "data/Backups.h"
 #include "tests/faults/Faults.h"
 #include "tests/sgeditor/SGWindowsFixture.h"
 #include "tests/uieditor/EditorFixture.h"
@@ -98,6 +99,33 @@ TEST_F(SaveGameEditorFaultsTest, RefusedFilesLeaveTheShownGameAndItsFile)
     editor->btnSave->click();
     EXPECT_TRUE(SavedWithEdits());
     EXPECT_EQ(ChangedPaths(before, ContentsOf(game + "SAVE")), std::string(DemoSaves::CampaignFile) + " ");
+}
+
+// A save whose copy cannot be made asks first: No writes nothing, Yes saves
+// without the copy. Where copies can be made, the first save keeps the old
+// file below its run's directory as it lies below the game directory.
+TEST_F(SaveGameEditorFaultsTest, SaveAsksBeforeGoingOnWithoutACopy)
+{
+    const std::string old = ReadBytes(Campaign());
+    SetBackupDir(Campaign() + "/backups");
+    SeenMessage seen;
+    AnswerMessageBox(QMessageBox::No, &seen);
+    editor->btnSave->click();
+    EXPECT_EQ(seen.text.toStdString(), "Could not keep a copy of " + Campaign() + ": Invalid filename. Save anyway?");
+    EXPECT_EQ(ReadBytes(Campaign()), old);
+    AnswerMessageBox(QMessageBox::Yes);
+    editor->btnSave->click();
+    EXPECT_TRUE(SavedWithEdits());
+
+    const TempDir data;
+    SetBackupDir(data / "backups");
+    const std::string saved = ReadBytes(Campaign());
+    editor->sePrestige->setValue(99);
+    editor->btnSave->click();
+    SetBackupDir("");
+    const fs::directory_iterator runs(data / "backups");
+    ASSERT_NE(runs, fs::directory_iterator());
+    EXPECT_EQ(ReadBytes(runs->path() / "SAVE" / DemoSaves::CampaignFile), saved);
 }
 
 class UnitEditorFaultsTest : public EditorFixture {

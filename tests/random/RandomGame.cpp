@@ -117,8 +117,8 @@ RandomGame WriteRandomGame(const std::string& dir, std::mt19937& rng)
         if (Uniform(rng, 0, 2) == 0 && !game.saves.empty())
             continue;
         const int units = Uniform(rng, 0, 5) == 0 ? 0 : Edgy(rng, {5, 6, 255}, 5, 255);
-        game.saves.push_back({dir + "SAVE/" + name, units > 0});
-        WriteBytes(game.saves.back().path, SaveGameFile(rng, game.unitCount, units));
+        game.saves.push_back(dir + "SAVE/" + name);
+        WriteBytes(game.saves.back(), SaveGameFile(rng, game.unitCount, units));
     }
     return game;
 }

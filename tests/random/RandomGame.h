@@ -12,11 +12,7 @@
 struct RandomGame {
     std::string dir;  // ends with '/'
     int unitCount = 0;
-    struct SaveFile {
-        std::string path;
-        bool hasList = false;
-    };
-    std::vector<SaveFile> saves;  // in dir + "SAVE/"
+    std::vector<std::string> saves;  // paths of the save games in dir + "SAVE/"
 };
 
 RandomGame WriteRandomGame(const std::string& dir, std::mt19937& rng);

@@ -43,12 +43,17 @@ void CopyDemo(const std::string& dir)
     fs::copy(DemoDir(), dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-std::string ReadBytes(const std::string& path)
+std::string ReadBytes(const std::string& path, std::size_t limit)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (limit == std::size_t(-1))
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes(limit, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(limit));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)

@@ -23,7 +23,8 @@ std::string DemoDir();
 // Copies the demo game directory (files and SAVE/) into dir.
 void CopyDemo(const std::string& dir);
 
-std::string ReadBytes(const std::string& path);
+// At most the first limit bytes of a file.
+std::string ReadBytes(const std::string& path, std::size_t limit = std::size_t(-1));
 void WriteBytes(const std::string& path, const std::string& bytes);
 
 // While it lives, the process acts as "nobody" (effective ids only, so it

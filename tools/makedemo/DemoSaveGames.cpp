@@ -91,8 +91,8 @@ void WriteDemoSaveGames(const std::string& dir, std::uint16_t highestCode)
 {
     const std::string saveDir = dir + "SAVE/";
     std::filesystem::create_directories(saveDir);
-    ReplaceFile(saveDir + CampaignFile, SaveGame(1, 45000, CampaignPrestige, 12000, CampaignUnitCount,
-                                                 highestCode, CampaignSpecialUnits));
+    ReplaceFile(saveDir + CampaignFile, SaveGame(1, 45000, CampaignPrestige, CampaignListAt,
+                                                 CampaignUnitCount, highestCode, CampaignSpecialUnits));
     ReplaceFile(saveDir + ScenarioFile,
                 SaveGame(2, 30000, ScenarioPrestige, 11777, ScenarioUnitCount, highestCode));
     ReplaceFile(saveDir + NoListFile,

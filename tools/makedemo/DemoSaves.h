@@ -2,6 +2,7 @@
 
 #include "sgeditor/SaveGame.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // The synthetic save games that makedemo writes into SAVE/, with what the
@@ -13,6 +14,7 @@ constexpr const char* ScenarioFile = "scen1.sav";
 constexpr const char* NoListFile = "NOLIST.SAV";   // holds no unit list
 
 constexpr int CampaignUnitCount = 40;
+constexpr std::size_t CampaignListAt = 12000;  // file offset of the campaign's first unit
 constexpr int ScenarioUnitCount = 24;
 constexpr int NoListRecords = 4;  // one record short of a list
 

@@ -1,4 +1,4 @@
-// dv2screenshots OUTDIR: pictures of the five windows for the README, taken
+// dv2screenshots OUTDIR: pictures of the windows for the README, taken
 // from the real windows with the demo game loaded in both editors. Run it
 // from a directory whose DV2Edit.ini points at the demo (scripts/screenshots.sh).
 #include "app/Splash.h"
@@ -6,6 +6,7 @@
 #include "data/Settings.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SGEditor.h"
+#include "sgeditor/SaveUnits.h"
 #include "tools/makedemo/DemoSaves.h"
 #include "uieditor/UIEditor.h"
 #include "uieditor/UISearch.h"
@@ -47,6 +48,18 @@ void PickDemoCampaign()
     });
 }
 
+// Draws the save game editor's unit table once it is open, and closes it.
+void SaveUnitTable(const QString& path)
+{
+    QTimer::singleShot(50, [path] {
+        auto* table = qobject_cast<TfrmSaveUnits*>(QApplication::activeModalWidget());
+        if (table == nullptr)
+            return SaveUnitTable(path);
+        Save(table, path);
+        table->close();
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -76,6 +89,8 @@ int main(int argc, char** argv)
     frmDV2SGEdit->btnLoad->click();
     frmDV2SGEdit->btnNext->click();
     Save(frmDV2SGEdit, out + "save-game-editor.png");
+    SaveUnitTable(out + "save-units.png");
+    frmDV2SGEdit->mnuSaveUnits->trigger();
     frmFindUnit->SelectionTarget = "Unit";
     Save(frmFindUnit, out + "unit-selection.png");
     return 0;

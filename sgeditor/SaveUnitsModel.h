@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <functional>
+#include <vector>
+
+#include "sgeditor/SaveUnitLimits.h"
+
+class QUndoStack;
+class TSaveGame;
+
+// The name, country and hex code of a unit code as the save game editor
+// shows them: empty for no unit (transport 0) and for a code the loaded
+// equipment table does not hold.
+QString UnitTypeName(int code);
+QString UnitTypeCountry(int code);
+QString UnitTypeHexCode(int code);
+
+// The units of a save game image's unit list, one row per unit, No 1
+// first, each value as the save game editor shows it. Every change goes
+// onto the undo stack as a ChangeSaveUnits step; the rows follow the image
+// whenever the stack moves.
+class SaveUnitsModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column {
+        No,
+        UnitCode,
+        UnitName,
+        Country,
+        TransportCode,
+        TransportName,
+        Experience,
+        Fuel,
+        TotalStrength,
+        CurrentStrength,
+        ColumnCount
+    };
+    // The limits an edited cell keeps to.
+    enum Role { MinimumRole = Qt::UserRole, MaximumRole };
+
+    SaveUnitsModel(TSaveGame& image, QUndoStack* stack, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Writes the row's unit as "&Update" would with the cell's value typed
+    // into the editor, brought within its limits. A value that leaves the
+    // shown one as it is writes nothing, so that values stored beyond the
+    // limits stay as they are.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // The field a column edits; only the six unit values have one.
+    static bool IsField(int column);
+    static SaveUnitField FieldOf(int column);
+    static int ColumnOf(SaveUnitField field);
+
+    // Sets one field of every unit in units to newValue of its shown unit,
+    // within the limits, as one step. Units whose shown value stays are not
+    // written; when none changes, there is no step.
+    void ChangeField(const std::vector<int>& units, SaveUnitField field,
+                     const std::function<int(const TSaveGameUnit& shown)>& newValue);
+
+private:
+    TSaveGame& image_;
+    QUndoStack* stack_;
+};
