@@ -12,8 +12,9 @@
 int main(int argc, char** argv)
 {
     const bool large = argc == 3 && std::string(argv[1]) == "--large";
-    // An empty name would put the demo into the root directory.
-    if ((argc != 2 && !large) || argv[argc - 1][0] == '\0') {
+    // An empty name would put the demo into the root directory; a name
+    // starting with '-' is a mistyped option.
+    if ((argc != 2 && !large) || argv[argc - 1][0] == '\0' || argv[argc - 1][0] == '-') {
         std::fprintf(stderr, "usage: makedemo [--large] DIR\n");
         return 2;
     }
