@@ -490,14 +490,15 @@ private:
 
 TEST(RandomUserTest, EveryValueSurvivesWhateverTheUserDoes)
 {
-    const int replay = EnvInt("DV2_RANDOM_USER_SEED", -1);
+    bool replay = false;
+    const unsigned replaySeed = qEnvironmentVariable("DV2_RANDOM_USER_SEED").toUInt(&replay);
     const auto end = std::chrono::steady_clock::now()
                      + std::chrono::seconds(EnvInt("DV2_RANDOM_USER_SECONDS", 3));
     std::random_device entropy;
     long steps = 0;
     int runs = 0;
     do {
-        const unsigned seed = replay >= 0 ? static_cast<unsigned>(replay) : entropy();
+        const unsigned seed = replay ? replaySeed : entropy();
         TempDir work;
         RandomUser user(seed, work / "game/");
         const int taken = user.Run(StepsPerRun);
@@ -508,7 +509,7 @@ TEST(RandomUserTest, EveryValueSurvivesWhateverTheUserDoes)
                           << taken << ": " << user.LastAction() << ")";
             break;
         }
-    } while (replay < 0 && std::chrono::steady_clock::now() < end);
+    } while (!replay && std::chrono::steady_clock::now() < end);
     std::printf("random user: %d runs, %ld steps\n", runs, steps);
 }
 
