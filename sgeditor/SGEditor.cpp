@@ -490,11 +490,11 @@ void TfrmDV2SGEdit::seTotalStrChange()
     // The current strength follows the total, yet a total typed digit by
     // digit (1 on the way to 12) must not lower it for good: it returns to
     // the value last shown or chosen as far as the total allows. A total of
-    // 0 limits nothing.
+    // 0 still lets the user type any current strength.
     const int total = seTotalStr->value();
     const int wanted = wantedCurrentStr_;
     seCurrentStr->setMaximum(total);
-    seCurrentStr->setValue(total == 0 ? wanted : std::min(wanted, total));
+    seCurrentStr->setValue(std::min(wanted, total));
     wantedCurrentStr_ = wanted;
 }
 
