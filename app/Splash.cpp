@@ -2,6 +2,7 @@
 
 #include "sgeditor/SGEditor.h"
 #include "uieditor/UIEditor.h"
+#include "widgets/EnterKey.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -61,6 +62,7 @@ TfrmSplash::TfrmSplash(QWidget* parent)
     btnExit = Button(this, "btnExit", "E&xit", 408, 59);
     setTabOrder(btnUEdit, btnSGEdit);
     setTabOrder(btnSGEdit, btnExit);
+    PressFocusedButtonOnEnter(this);
     connect(btnUEdit, &QPushButton::clicked, this, &TfrmSplash::btnUEditClick);
     connect(btnSGEdit, &QPushButton::clicked, this, &TfrmSplash::btnSGEditClick);
     connect(btnExit, &QPushButton::clicked, this, &TfrmSplash::btnExitClick);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # game-settings.sh RUNDIR [GAMEDIR]: makes RUNDIR a directory to start the
 # editor from, with a DV2Edit.ini that points at GAMEDIR, or at a fresh demo
-# game in RUNDIR/demo (written by the built makedemo). Run from the top of
-# the source tree after the build.
+# game in RUNDIR/demo (written by the built makedemo, with the options in
+# MAKEDEMO_OPTIONS). Run from the top of the source tree after the build.
 set -euo pipefail
 run=$1
 mkdir -p "$run"
@@ -13,7 +13,7 @@ else
   # A fresh copy each time, so that the demo always starts the same.
   game=$(cd "$run" && pwd)/demo/
   rm -rf "$game"
-  build/tools/makedemo/makedemo "$game"
+  build/tools/makedemo/makedemo ${MAKEDEMO_OPTIONS:-} "$game"
 fi
 # The game may have been copied from its disc with upper-case names or not.
 save=$(find "$game" -mindepth 1 -maxdepth 1 -type d -iname save -printf '%f/' -quit)

@@ -9,6 +9,7 @@
 #include "data/UnitCodes.h"
 #include "sgeditor/SGEditor.h"
 #include "widgets/Cp1252.h"
+#include "widgets/EnterKey.h"
 #include "widgets/SpinField.h"
 
 TfrmFindUnit* frmFindUnit = nullptr;
@@ -63,6 +64,7 @@ TfrmFindUnit::TfrmFindUnit(QWidget* parent) : QDialog(parent)
     btnExit = MakeButton(this, QStringLiteral("btnExit"), QStringLiteral("&Cancel"),
                          QRect(296, 264, 75, 25));
 
+    PressFocusedButtonOnEnter(this);
     connect(btnSelect, &QPushButton::clicked, this, &TfrmFindUnit::btnSelectClick);
     connect(btnExit, &QPushButton::clicked, this, &TfrmFindUnit::btnExitClick);
 }

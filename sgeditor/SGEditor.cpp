@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -23,8 +24,10 @@
 #include "sgeditor/SaveUnits.h"
 #include "sgeditor/SaveUnitsModel.h"
 #include "uieditor/EquipmentCommands.h"
+#include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
+#include "widgets/StatusPanel.h"
 #include "widgets/UndoActions.h"
 
 TfrmDV2SGEdit* frmDV2SGEdit = nullptr;
@@ -176,6 +179,8 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
 
     GroupBox4 = MakeGroup(QStringLiteral("GroupBox4"), QStringLiteral("Unit"));
     seUnitCode = MakeSpin(QStringLiteral("seUnitCode"), 1, DefaultHighestCode, 3);
+    // A code field holds a code of the table, even in a table of two unit types.
+    seUnitCode->setStrictLimits(true);
     btnFindUnit = MakeButton(QStringLiteral("btnFindUnit"), QStringLiteral("&Find Unit"));
     edtUnitName = MakeReadOnly(QStringLiteral("edtUnitName"));
     edtUnitCountry = MakeReadOnly(QStringLiteral("edtUnitCountry"));
@@ -200,6 +205,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
 
     GroupBox3 = MakeGroup(QStringLiteral("GroupBox3"), QStringLiteral("Transport"));
     seTransportCode = MakeSpin(QStringLiteral("seTransportCode"), 0, DefaultHighestCode, 3);
+    seTransportCode->setStrictLimits(true);
     btnFindTransport =
         MakeButton(QStringLiteral("btnFindTransport"), QStringLiteral("Find &Transport"));
     edtTransportName = MakeReadOnly(QStringLiteral("edtTransportName"));
@@ -218,7 +224,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     sbStatus = new QStatusBar;
     sbStatus->setObjectName(QStringLiteral("sbStatus"));
     sbStatus->setSizeGripEnabled(false);
-    statusPanel_ = new QLabel;
+    statusPanel_ = new StatusPanel;
     sbStatus->addWidget(statusPanel_, 1);
 
     GroupBox2 = MakeGroup(QStringLiteral("GroupBox2"), QStringLiteral("Unit Information"));
@@ -258,8 +264,11 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
             [this] { seTransportCodeChange(seTransportCode); });
     for (SpinField* field : {seExperience, seFuel1, seCurrentStr})
         connect(field, &SpinField::valueChanged, this, &TfrmDV2SGEdit::seExperienceChange);
+    connect(seCurrentStr, &SpinField::valueChanged, this,
+            [this](int value) { wantedCurrentStr_ = value; });
     connect(seTotalStr, &SpinField::valueChanged, this, &TfrmDV2SGEdit::seTotalStrChange);
 
+    PressFocusedButtonOnEnter(this);
     // 439 x 499 outside, less the frame and title bar.
     resize(431, 472);
 }
@@ -309,6 +318,12 @@ void TfrmDV2SGEdit::setStatus(const QString& text)
 void TfrmDV2SGEdit::FormActivate()
 {
     CaptureSettingsDir();
+    // The unit attribute editor may have renamed or added unit types meanwhile.
+    if (loaded()) {
+        ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);
+        ShowUnitType(seTransportCode->value(), edtTransportName, edtTransportCountry,
+                     edtTransportHexCode);
+    }
 }
 
 void TfrmDV2SGEdit::btnLoadClick()
@@ -317,8 +332,7 @@ void TfrmDV2SGEdit::btnLoadClick()
         std::string path;
         if (SettingsExist()) {
             ReadSettings();
-            LoadEquipment(EquipFilePath(), NameFilePath());
-            EquipmentHistory().clear();  // its steps were made on the table just replaced
+            LoadEquipmentAndCodeLimits();
             path = ChooseSaveGame(this, SaveGameDir);
             if (path.empty())
                 return;
@@ -328,8 +342,7 @@ void TfrmDV2SGEdit::btnLoadClick()
                 return;
             SetGameDir(GameDirOfSaveGame(path));
             WriteSettings();
-            LoadEquipment(EquipFilePath(), NameFilePath());
-            EquipmentHistory().clear();  // its steps were made on the table just replaced
+            LoadEquipmentAndCodeLimits();
         }
         // A refused file leaves the image, and so everything shown, as it was.
         if (!image_.LoadFromFile(path)) {
@@ -337,8 +350,6 @@ void TfrmDV2SGEdit::btnLoadClick()
                                      .arg(QFile::decodeName(path.c_str())));
             return;
         }
-        seUnitCode->setMaximum(Equipment.UnitCount - 1);
-        seTransportCode->setMaximum(Equipment.UnitCount - 1);
         currentUnit_ = 0;
         ShowSaveUnit(currentUnit_);
         undoStack_->clear();  // the steps belonged to the image just replaced
@@ -348,6 +359,19 @@ void TfrmDV2SGEdit::btnLoadClick()
         mnuSaveUnits->setEnabled(true);
         setStatus(ShownFileName(path) + QStringLiteral(" save game data loaded"));
     });
+}
+
+// The code limits follow the table at once, so that a refused or cancelled
+// pick cannot leave a code beyond the reloaded table to be stored.
+void TfrmDV2SGEdit::LoadEquipmentAndCodeLimits()
+{
+    LoadEquipment(EquipFilePath(), NameFilePath());
+    EquipmentHistory().clear();  // its steps were made on the table just replaced
+    // Before the first load there is no unit whose code could change.
+    const QSignalBlocker quietUnit(loaded() ? nullptr : seUnitCode);
+    const QSignalBlocker quietTransport(loaded() ? nullptr : seTransportCode);
+    seUnitCode->setMaximum(Equipment.UnitCount - 1);
+    seTransportCode->setMaximum(Equipment.UnitCount - 1);
 }
 
 void TfrmDV2SGEdit::btnSaveClick()
@@ -465,11 +489,15 @@ void TfrmDV2SGEdit::seTotalStrChange()
 {
     changed_ = true;
     setStatus(UnitChangedText);
+    // The current strength follows the total, yet a total typed digit by
+    // digit (1 on the way to 12) must not lower it for good: it returns to
+    // the value last shown or chosen as far as the total allows. A total of
+    // 0 still lets the user type any current strength.
     const int total = seTotalStr->value();
+    const int wanted = wantedCurrentStr_;
     seCurrentStr->setMaximum(total);
-    // With a total of 0 the current strength has no limits, so bring it down here.
-    if (seCurrentStr->value() > total)
-        seCurrentStr->setValue(total);
+    seCurrentStr->setValue(std::min(wanted, total));
+    wantedCurrentStr_ = wanted;
 }
 
 void TfrmDV2SGEdit::ShowSaveUnit(int k)
@@ -490,6 +518,7 @@ void TfrmDV2SGEdit::ShowSaveUnit(int k)
     seTotalStr->setValue(unit.TotalStrength);
     seCurrentStr->setMaximum(seTotalStr->value());
     seCurrentStr->setValue(unit.CurrentStrength);
+    wantedCurrentStr_ = seCurrentStr->value();
 
     // The image holds the shown prestige, also when a stored value above the
     // limit shows as the limit the field already held.
@@ -508,6 +537,8 @@ void TfrmDV2SGEdit::StoreSaveUnit(int k)
     unit.UnitFuel = static_cast<std::uint8_t>(seFuel1->value());
     // Unlimited while the total strength is 0; a byte still holds only 0 to 255.
     unit.CurrentStrength = static_cast<std::uint8_t>(std::clamp(seCurrentStr->value(), 0, 255));
+    seCurrentStr->setValue(unit.CurrentStrength);  // shows what is stored
+    wantedCurrentStr_ = unit.CurrentStrength;
     PushStep(undoStack_, new ChangeSaveUnits(image_, {{k, unit}},
                                              QStringLiteral("Update of unit %1").arg(k + 1)));
     setStatus(QStringLiteral("Unit Information Updated"));

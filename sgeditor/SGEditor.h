@@ -62,7 +62,8 @@ public:
     QAction* mnuSaveUnits;
 
 public slots:
-    // Fixes SettingsDir before any dialog can change the working directory.
+    // Fixes SettingsDir before any dialog can change the working directory,
+    // and names the shown codes from the table as it is now.
     void FormActivate();
 
     // Reads or creates the settings, reloads the equipment table, lets the
@@ -106,6 +107,7 @@ private:
     void buildMenus();
     void setStatus(const QString& text);
     void askToStoreChanges();
+    void LoadEquipmentAndCodeLimits();
     // Shows what an undone or redone step changed: its unit, or the prestige.
     void showStep(const QUndoCommand* step);
     bool loaded() const { return image_.IsLoaded(); }
@@ -115,6 +117,7 @@ private:
     QUndoStack* undoStack_;  // every change of the image since the last load
     int currentUnit_ = 0;
     bool changed_ = false;
+    int wantedCurrentStr_ = 0;  // as last shown or chosen by the user
     std::string targetFile_;  // the file of the last successful load
 };
 

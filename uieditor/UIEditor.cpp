@@ -26,9 +26,11 @@
 #include "uieditor/UISearch.h"
 #include "uieditor/UnitTable.h"
 #include "widgets/Cp1252.h"
+#include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
 #include "widgets/UndoActions.h"
+#include "widgets/StatusPanel.h"
 
 TfrmDV2Edit* frmDV2Edit = nullptr;
 
@@ -49,14 +51,14 @@ const QString CountryMissing = QStringLiteral(
     "unit again");
 
 // Only what the names file can hold may be typed into a unit name, so that
-// what is saved is what was typed.
+// what is saved is what was typed: a line break would end the name there.
 class Cp1252Validator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
         for (QChar c : input)
-            if (!IsCp1252(c))
+            if (!IsCp1252(c) || c.unicode() < 32)
                 return Invalid;
         return Acceptable;
     }
@@ -85,6 +87,8 @@ QVBoxLayout* Labelled(const QString& label, QWidget* control)
 {
     auto* column = new QVBoxLayout;
     column->setSpacing(2);
+    // In a taller row the label stays right above its control.
+    column->addStretch(1);
     column->addWidget(new QLabel(label));
     column->addWidget(control);
     return column;
@@ -163,6 +167,9 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
 
     // Unit attributes
     seUnitCode = Spin(QStringLiteral("seUnitCode"), 1, UnitCodeMaximumBeforeLoad, UnitCodeDigits);
+    // The code in the field is always the unit shown, even in a table of
+    // two unit types.
+    seUnitCode->setStrictLimits(true);
     edtHexCode = Edit(QStringLiteral("edtHexCode"), true);
     edtHexCode->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("DDDD")) + 12);
     edtUnitName = Edit(QStringLiteral("edtUnitName"), false);
@@ -263,7 +270,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     sbStatus = new QStatusBar;
     sbStatus->setObjectName(QStringLiteral("sbStatus"));
     sbStatus->setSizeGripEnabled(false);
-    lblStatus = new QLabel;
+    lblStatus = new StatusPanel;
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     sbStatus->addWidget(lblStatus, 1);
     attributes->addWidget(sbStatus);
@@ -297,6 +304,16 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     editor->addSeparator();
     std::tie(mnuUndo, mnuRedo) = AddUndoActions(
         editor, &EquipmentHistory(), [this](const QUndoCommand* step) { ShowStep(step); });
+    // A step undone elsewhere (the unit table, a save game load) may take away
+    // the unit shown here: show the highest one left instead.
+    connect(&EquipmentHistory(), &QUndoStack::indexChanged, this, [this] {
+        if (CurrentUnit == 0 || HasUnit() || Equipment.UnitCount < 2)
+            return;
+        CurrentUnit = static_cast<std::uint16_t>(Equipment.UnitCount - 1);
+        seUnitCode->setEnabled(true);
+        SetUnitCodeMaximum(CurrentUnit);
+        ShowUnit(CurrentUnit);
+    });
     QMenu* view = mnuMain->addMenu(QStringLiteral("&View"));
     mnuUnitTable = MenuItem(view, QStringLiteral("mnuUnitTable"), QStringLiteral("Unit &Table..."));
     mnuUnitTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -329,13 +346,15 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     connect(seUnitCode, &SpinField::valueChanged, this, &TfrmDV2Edit::seUnitCodeChange);
     // Only the user's edits: ShowUnit fills the controls without these.
     connect(edtUnitName, &QLineEdit::textEdited, this, &TfrmDV2Edit::edtUnitNameChange);
-    connect(cbCountry->lineEdit(), &QLineEdit::textEdited, this, &TfrmDV2Edit::edtUnitNameChange);
-    connect(cbCountry, &QComboBox::activated, this, &TfrmDV2Edit::edtUnitNameChange);
+    // Typing or a pick from the list; not activated, which the box also
+    // emits when the focus merely passes through it.
+    connect(cbCountry->lineEdit(), &QLineEdit::textChanged, this, &TfrmDV2Edit::edtUnitNameChange);
     for (const auto& number : numbers)
         connect(number.field, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
     connect(seMonth, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
     connect(seYear, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
 
+    PressFocusedButtonOnEnter(this);
     resize(491, 454);
 }
 
@@ -376,6 +395,8 @@ QString Latin1(std::optional<std::string_view> text)
 void TfrmDV2Edit::ShowUnit(std::uint16_t code)
 {
     const TEquipRecord& record = Equipment.Records[code];
+    // The other editor may have loaded the table since the limit was set.
+    SetUnitCodeMaximum(Equipment.UnitCount - 1);
     seUnitCode->setValueSilently(code);
     edtUnitName->setText(FromCp1252(Equipment.UnitNames[code]));
     edtHexCode->setText(QString::fromStdString(
@@ -388,7 +409,13 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
         seMove->setMaximum(record[Field::UnitClass] == InfantryClass ? InfantryMaxMovement
                                                                      : ByteMaximum);
     }
-    cbCountry->setEditText(Latin1(CountryName(code)));
+    {
+        // The list opens on the country shown.
+        const QSignalBlocker quiet(cbCountry->lineEdit());
+        const QString country = Latin1(CountryName(code));
+        cbCountry->setCurrentIndex(cbCountry->findText(country));
+        cbCountry->setEditText(country);
+    }
     seCost->setValueSilently(PrestigeCost(record[Field::Cost]));
     for (const ByteField& field : ByteFields)
         (this->*field.control)->setValueSilently(record[field.offset]);

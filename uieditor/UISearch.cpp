@@ -13,6 +13,7 @@
 #include "data/UnitCodes.h"
 #include "uieditor/UIEditor.h"
 #include "widgets/Cp1252.h"
+#include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
 
 TfrmSearch* frmSearch = nullptr;
@@ -32,8 +33,10 @@ QPushButton* Button(const QString& name, const QString& text, const QString& hin
 
 QLineEdit* ResultBox(const QString& name, const QString& label, QGroupBox* group, QRect geometry)
 {
+    // Right above its box, clear of the group's frame line, whatever the font.
     auto* caption = new QLabel(label, group);
-    caption->move(geometry.left(), geometry.top() - 16);
+    caption->adjustSize();
+    caption->move(geometry.left(), geometry.top() - caption->height());
     auto* box = new QLineEdit(group);
     box->setObjectName(name);
     box->setReadOnly(true);
@@ -114,6 +117,7 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent)
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
+    PressFocusedButtonOnEnter(this);
     connect(btnFind, &QPushButton::clicked, this, &TfrmSearch::btnFindClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmSearch::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmSearch::btnCancelClick);

@@ -15,6 +15,8 @@ QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const Q
                                 const QString& text, QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(icon, title, Lines(text), buttons, parent);
+    // The texts carry file names and what the user typed: never markup.
+    box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -14,7 +14,7 @@ SpinField::SpinField(QWidget* parent) : QAbstractSpinBox(parent)
 
 int SpinField::bounded(qint64 value) const
 {
-    if (minimum_ == maximum_)
+    if (minimum_ == maximum_ && !strict_)
         return static_cast<int>(std::clamp<qint64>(value, INT_MIN, INT_MAX));
     return static_cast<int>(std::clamp<qint64>(value, minimum_, maximum_));
 }
@@ -29,6 +29,8 @@ int SpinField::value() const
 void SpinField::display(int value)
 {
     const QString shown = QString::number(bounded(value));
+    // Before the text: the line edit validates it too.
+    shownLength_ = static_cast<int>(shown.size());
     if (lineEdit()->text() != shown)
         lineEdit()->setText(shown);
 }
@@ -56,12 +58,13 @@ void SpinField::setRange(int minimum, int maximum)
 
 void SpinField::setMaxLength(int characters)
 {
-    lineEdit()->setMaxLength(characters);
+    typingRoom_ = characters;
     updateGeometry();
 }
 
 void SpinField::textChanged()
 {
+    shownLength_ = static_cast<int>(text().size());
     const int now = value();
     if (now == lastValue_)
         return;
@@ -86,12 +89,17 @@ QAbstractSpinBox::StepEnabled SpinField::stepEnabled() const
 QValidator::State SpinField::validate(QString& input, int&) const
 {
     // Any whole number the field has room for may be typed; the limits
-    // apply when the field is left.
+    // apply when the field is left. A wider value the program showed may
+    // still be shortened or overtyped, never lengthened.
     static const QRegularExpression wholeNumber(QStringLiteral("^-?[0-9]*$"));
     if (!wholeNumber.match(input).hasMatch())
         return QValidator::Invalid;
+    if (input.size() > std::max(typingRoom_, shownLength_))
+        return QValidator::Invalid;
     bool ok = false;
-    input.toLongLong(&ok);
+    const qint64 typed = input.toLongLong(&ok);
+    if (ok && strict_ && (typed < minimum_ || typed > maximum_))
+        return QValidator::Invalid;
     return ok ? QValidator::Acceptable : QValidator::Intermediate;
 }
 
@@ -109,7 +117,7 @@ void SpinField::focusOutEvent(QFocusEvent* event)
 QSize SpinField::sizeHint() const
 {
     ensurePolished();
-    const int characters = lineEdit()->maxLength() < 32767 ? lineEdit()->maxLength() : 6;
+    const int characters = typingRoom_ < 32767 ? typingRoom_ : 6;
     const QFontMetrics metrics(font());
     QStyleOptionSpinBox option;
     initStyleOption(&option);

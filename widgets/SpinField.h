@@ -8,7 +8,9 @@
 // program is shown within the limits at once; a number typed outside them
 // stays as typed until the field loses the focus, then shows the nearest
 // limit. Equal limits mean no limits. valueChanged is emitted exactly when
-// the value changes, whether the user or the program changed it.
+// the value changes, whether the user or the program changed it. The typing
+// room limits only what the user types: a wider value set by the program is
+// shown whole.
 class SpinField : public QAbstractSpinBox {
     Q_OBJECT
     Q_PROPERTY(int value READ value WRITE setValue NOTIFY valueChanged USER true)
@@ -28,6 +30,9 @@ public:
     void setMaximum(int maximum) { setRange(minimum_, maximum); }
     void setIncrement(int increment) { increment_ = increment; }
     void setMaxLength(int characters);
+    // Strict limits hold even when equal, and a number outside them cannot
+    // be typed: for fields whose value must name something that exists.
+    void setStrictLimits(bool strict) { strict_ = strict; }
 
     // Shows value without emitting valueChanged: for showing stored data
     // where that is not an edit.
@@ -57,5 +62,9 @@ private:
     int maximum_ = 0;
     int increment_ = 1;
     int lastValue_ = 0;
+    int typingRoom_ = 32767;
+    // The text as it stood before the edit being validated.
+    int shownLength_ = 1;
     bool silent_ = false;
+    bool strict_ = false;
 };

@@ -96,9 +96,14 @@ TEST_F(SGEditorWindowTest, LoadWithAndWithoutSettings)
     Equipment.UnitNames[1] = "Unsaved edit";
     Load("");
     EXPECT_NE(Equipment.UnitNames[1], "Unsaved edit");
-    std::filesystem::copy_file(Campaign(), game + "copy.csv");
-    Load(game + "copy.csv");
-    EXPECT_EQ(Status(), QString::fromStdString(game + "copy.csv") + " save game data loaded");
+    // A status too long for the panel never widens the window.
+    const std::string deep = game + std::string(200, 'd') + "/";
+    std::filesystem::create_directories(deep);
+    std::filesystem::copy_file(Campaign(), deep + "copy.csv");
+    const int width = editor->minimumSizeHint().width();
+    Load(deep + "copy.csv");
+    EXPECT_EQ(Status(), QString::fromStdString(deep + "copy.csv") + " save game data loaded");
+    EXPECT_EQ(editor->minimumSizeHint().width(), width);
 }
 
 TEST_F(SGEditorWindowTest, FailedLoadsEndAtTheFailingStep)
@@ -179,6 +184,14 @@ TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
     EXPECT_EQ(editor->seCurrentStr->value(), 0);
     editor->seTotalStr->setValue(12);
     EXPECT_EQ(editor->seCurrentStr->maximum(), 12);
+    // The current strength follows the total as far as the strength last
+    // shown allows: typing 12 passes through 1 without losing it.
+    editor->seTotalStr->setFocus();
+    QTest::keyClick(editor->seTotalStr, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor->seTotalStr, "1");
+    EXPECT_EQ(editor->seCurrentStr->value(), 1);
+    QTest::keyClicks(editor->seTotalStr, "2");
+    EXPECT_EQ(editor->seCurrentStr->value(), 10);
     editor->seExperience->setValue(4321);
     editor->seFuel1->setValue(33);
     editor->seTransportCode->setValue(5);
@@ -190,7 +203,7 @@ TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
     editor->btnUpdate->click();
     editor->btnSave->click();
     EXPECT_EQ(UnitOnDisk(ZeroTotalUnit).CurrentStrength, 7);
-    EXPECT_EQ(UnitOnDisk(CurrentAboveTotalUnit), (TSaveGameUnit{128, 5, 4321, 33, 12, 0}));
+    EXPECT_EQ(UnitOnDisk(CurrentAboveTotalUnit), (TSaveGameUnit{128, 5, 4321, 33, 12, 10}));
 
     // Codes show name, country and hex code only for units of the table.
     ShowUnit(Code300Unit);
@@ -205,6 +218,17 @@ TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
     Equipment.UnitCount = 200;  // a smaller table loaded meanwhile
     editor->seUnitCode->setValue(250);
     EXPECT_EQ(editor->edtUnitName->text() + editor->edtHexCode->text(), "");
+
+    // A refused file after the table shrank on disk: the code limits follow
+    // the reloaded table all the same, so no code beyond it can be stored.
+    auto shrunk = std::make_unique<TEquipTable>();
+    LoadEquipFile(game + "EQUIP97.EQP", *shrunk);
+    shrunk->UnitCount = 200;
+    SaveEquipFile(game + "EQUIP97.EQP", *shrunk);
+    SeenMessage refused;
+    Load(Save(NoListFile), &refused);
+    EXPECT_EQ(editor->seUnitCode->value(), 199);
+    EXPECT_EQ(editor->edtUnitName->text(), Name(199));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The unit attribute editor driven as a user drives it.
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QRadioButton>
 #include <sys/stat.h>
 
 #include "tests/support/GameFormat.h"
@@ -106,6 +107,16 @@ TEST_F(EditorTest, StepsWrapAndAskAboutChangesWhileShowingIsNoChange)
         EXPECT_EQ(editor->seUnitCode->value(), editor->CurrentUnit);
         EXPECT_EQ(editor->edtUnitName->text(), Name(editor->CurrentUnit));
     }
+    // Passing through the country box is no edit, and its list opens on
+    // the country shown; control characters never get into a name.
+    editor->cbCountry->setFocus();
+    QTest::keyClick(editor->cbCountry, Qt::Key_Return);
+    editor->edtUnitName->setFocus();
+    EXPECT_FALSE(editor->UnitChanged);
+    EXPECT_EQ(editor->cbCountry->currentText(),
+              editor->cbCountry->itemText(editor->cbCountry->currentIndex()));
+    editor->edtUnitName->insert("Line1\r\nLine2");
+    EXPECT_FALSE(editor->edtUnitName->text().contains('\r'));
     // Infantry's lower movement limit comes after more movement was shown.
     editor->btnUpdate->click();
     ASSERT_NE(FastNonInfantry(), 0);
@@ -285,4 +296,19 @@ TEST_F(EditorTest, ReopeningAfterTheTableShrankShowsAUnitOfIt)
     editor->show();
     EXPECT_EQ(editor->seUnitCode->value(), 1);
     EXPECT_EQ(editor->seUnitCode->maximum(), 299);
+
+    // Before any load here, the other editor loaded a larger table: a unit
+    // found by the search is shown with its own code.
+    auto fresh = std::make_unique<TfrmDV2Edit>();
+    frmDV2Edit = fresh.get();
+    Equipment.UnitCount = 1000;
+    search->rbUnitCode->setChecked(true);
+    search->edtSearch->setText("900");
+    OnNextModal([this](QWidget*) {
+        search->btnFind->click();
+        search->btnOK->click();
+    });
+    fresh->btnSearchClick();
+    EXPECT_EQ(fresh->seUnitCode->value(), 900);
+    frmDV2Edit = editor.get();
 }

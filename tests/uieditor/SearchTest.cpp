@@ -102,4 +102,9 @@ TEST_F(SearchTest, NeitherEscapeNorEnterClosesTheDialog)
     QTest::keyClick(search->edtSearch, Qt::Key_Escape);
     EXPECT_TRUE(search->isVisible());
     EXPECT_EQ(Found(), "");
+    // Enter on a focused button presses that button only.
+    search->btnFind->setFocus();
+    QTest::keyClick(search->btnFind, Qt::Key_Return);
+    EXPECT_EQ(Found(), "31");
+    EXPECT_TRUE(search->isVisible());
 }

@@ -2,6 +2,8 @@
 
 #include "tests/support/QtTestSupport.h"
 
+#include <QApplication>
+
 #include <gtest/gtest.h>
 
 TEST(MessageBoxesTest, ErrorsWarningsAndQuestions)
@@ -30,4 +32,13 @@ TEST(MessageBoxesTest, ErrorsWarningsAndQuestions)
     EXPECT_EQ(seen.icon, QMessageBox::Information);
     AnswerMessageBox(QMessageBox::No);
     EXPECT_FALSE(AskYesNo(nullptr, "Sure?"));
+
+    // What the user typed or a file name is shown as it is, never as markup.
+    Qt::TextFormat format = Qt::AutoText;
+    OnNextModal([&format](QWidget* modal) {
+        format = static_cast<QMessageBox*>(modal)->textFormat();
+        modal->close();
+    });
+    ShowWarningBox(nullptr, "'<b>big</b>' is not a valid integer value");
+    EXPECT_EQ(format, Qt::PlainText);
 }

@@ -58,6 +58,27 @@ TEST_F(SpinFieldTest, KeepsValuesWithinTheLimitsUnlessTheyAreEqual)
     EXPECT_EQ(field.value(), 42);
 }
 
+TEST_F(SpinFieldTest, TypingRoomLimitsOnlyTypingAndStrictLimitsHoldWhenEqual)
+{
+    field.setRange(0, 1023);
+    field.setValue(1005);
+    EXPECT_EQ(field.text(), "1005") << "a value the program sets is shown whole";
+    field.setFocus();
+    QTest::keyClick(&field, Qt::Key_End);
+    QTest::keyClicks(&field, "7");
+    EXPECT_EQ(field.text(), "1005") << "yet typing makes it no longer";
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    EXPECT_EQ(field.value(), 100);
+
+    // A code field of a two-unit table: 1 is its only value.
+    field.setStrictLimits(true);
+    field.setRange(1, 1);
+    field.setValue(7);
+    EXPECT_EQ(field.value(), 1);
+    typeText("5");
+    EXPECT_EQ(field.text(), "1") << "a number outside strict limits is not taken";
+}
+
 TEST_F(SpinFieldTest, SignalsExactlyWhenTheValueChanges)
 {
     field.setValue(10);

@@ -1,4 +1,5 @@
-// The demo catalogue: 586 invented unit types, codes 0 to 585, cycling
+// The demo catalogue: 586 invented unit types, codes 0 to 585 (or all 1024
+// slots for a large game), cycling
 // through the 18 named unit classes and the 26 countries, with values
 // drawn from a fixed seed so that every run writes the same bytes. The
 // units the tests need (named in DemoUnits.h):
@@ -9,7 +10,7 @@
 //   40        a name ending with a blank;
 //   50        Cost 0 and MonthAvailable 0, below the editor's limits;
 //   60-62     names with Windows-1252 letters (é, ü, ß);
-//   585       the last unit, with a name of its own.
+//   585       the last unit, with a name of its own (1023 in a large game).
 // EQUIP97.EQP ends with a few bytes after the last record, which a save
 // has to keep.
 #include "tools/makedemo/Demo.h"
@@ -146,18 +147,18 @@ void MakeSpecial(TEquipTable& table)
         table.UnitNames[DemoUnit::Accented[i]] = accented[i];
         SetCountry(table.Records[DemoUnit::Accented[i]], i == 0 ? France : Germany);
     }
-    table.UnitNames[DemoUnit::LastCode] = "Last Reserve Militia";
+    table.UnitNames[table.UnitCount - 1] = "Last Reserve Militia";
 }
 
 }  // namespace
 
-void WriteDemoEquipment(const std::string& dir)
+void WriteDemoEquipment(const std::string& dir, std::uint16_t count)
 {
     std::filesystem::create_directories(dir);
     auto table = std::make_unique<TEquipTable>();
-    table->UnitCount = DemoUnit::Count;
+    table->UnitCount = count;
     Dice dice;
-    for (std::uint16_t code = 0; code < DemoUnit::Count; ++code) {
+    for (std::uint16_t code = 0; code < count; ++code) {
         const ClassProfile& profile = Profiles[code % ProfileCount];
         const std::size_t country = code % CountryCount;
         table->Records[code] = MakeRecord(code, profile, country, dice);
@@ -165,10 +166,10 @@ void WriteDemoEquipment(const std::string& dir)
     }
     MakeSpecial(*table);
 
-    std::string eqp(2 + EquipRecordSize * DemoUnit::Count, '\0');
-    eqp[0] = static_cast<char>(DemoUnit::Count % 256);
-    eqp[1] = static_cast<char>(DemoUnit::Count / 256);
-    for (std::size_t code = 0; code < DemoUnit::Count; ++code)
+    std::string eqp(2 + EquipRecordSize * count, '\0');
+    eqp[0] = static_cast<char>(count % 256);
+    eqp[1] = static_cast<char>(count / 256);
+    for (std::size_t code = 0; code < count; ++code)
         std::copy(table->Records[code].begin(), table->Records[code].end(),
                   eqp.begin() + 2 + static_cast<std::ptrdiff_t>(code * EquipRecordSize));
     eqp += DemoUnit::TrailingBytes;

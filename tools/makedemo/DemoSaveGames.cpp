@@ -47,17 +47,17 @@ void PutUnit(std::string& bytes, std::size_t at, const TSaveGameUnit& unit)
 
 // A code of the demo catalogue whose low byte is not zero, as every code in
 // a unit list has.
-std::uint16_t ListCode(int n)
+std::uint16_t ListCode(int n, int highestCode)
 {
-    const int code = 1 + n % HighestUnitCode;
+    const int code = 1 + n % highestCode;
     return static_cast<std::uint16_t>(code % 256 == 0 ? code + 1 : code);
 }
 
-TSaveGameUnit OrdinaryUnit(int k)
+TSaveGameUnit OrdinaryUnit(int k, int highestCode)
 {
     const bool carried = k % 3 == 0;
-    return {ListCode(k * 97),
-            carried ? ListCode(k * 41 + 7) : std::uint16_t{0},
+    return {ListCode(k * 97, highestCode),
+            carried ? ListCode(k * 41 + 7, highestCode) : std::uint16_t{0},
             static_cast<std::uint16_t>(k * 263 % 1000),
             static_cast<std::uint8_t>(20 + k * 37 % 200),
             10,
@@ -69,7 +69,7 @@ TSaveGameUnit OrdinaryUnit(int k)
 // just after the list get a zero first byte, so that the list is exactly
 // these units.
 std::string SaveGame(std::uint32_t seed, std::size_t size, std::uint16_t prestige, std::size_t listAt,
-                     int count, std::span<const TSaveGameUnit> special = {})
+                     int count, int highestCode, std::span<const TSaveGameUnit> special = {})
 {
     Noise noise(seed);
     std::string bytes(size, '\0');
@@ -78,7 +78,7 @@ std::string SaveGame(std::uint32_t seed, std::size_t size, std::uint16_t prestig
     bytes[listAt - UnitRecordSize] = 0;
     for (int k = 0; k < count; ++k) {
         const std::size_t at = listAt + UnitRecordSize * static_cast<std::size_t>(k);
-        PutUnit(bytes, at, static_cast<std::size_t>(k) < special.size() ? special[k] : OrdinaryUnit(static_cast<int>(seed) * 100 + k));
+        PutUnit(bytes, at, static_cast<std::size_t>(k) < special.size() ? special[k] : OrdinaryUnit(static_cast<int>(seed) * 100 + k, highestCode));
     }
     bytes[listAt + UnitRecordSize * static_cast<std::size_t>(count)] = 0;
     Put16(bytes, PrestigeOffset, prestige);
@@ -87,12 +87,14 @@ std::string SaveGame(std::uint32_t seed, std::size_t size, std::uint16_t prestig
 
 }  // namespace
 
-void WriteDemoSaveGames(const std::string& dir)
+void WriteDemoSaveGames(const std::string& dir, std::uint16_t highestCode)
 {
     const std::string saveDir = dir + "SAVE/";
     std::filesystem::create_directories(saveDir);
-    ReplaceFile(saveDir + CampaignFile,
-                SaveGame(1, 45000, CampaignPrestige, CampaignListAt, CampaignUnitCount, CampaignSpecialUnits));
-    ReplaceFile(saveDir + ScenarioFile, SaveGame(2, 30000, ScenarioPrestige, 11777, ScenarioUnitCount));
-    ReplaceFile(saveDir + NoListFile, SaveGame(3, 20000, NoListPrestige, 12500, NoListRecords));
+    ReplaceFile(saveDir + CampaignFile, SaveGame(1, 45000, CampaignPrestige, CampaignListAt,
+                                                 CampaignUnitCount, highestCode, CampaignSpecialUnits));
+    ReplaceFile(saveDir + ScenarioFile,
+                SaveGame(2, 30000, ScenarioPrestige, 11777, ScenarioUnitCount, highestCode));
+    ReplaceFile(saveDir + NoListFile,
+                SaveGame(3, 20000, NoListPrestige, 12500, NoListRecords, highestCode));
 }

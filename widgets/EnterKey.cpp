@@ -1,0 +1,33 @@
+#include "widgets/EnterKey.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace {
+
+class EnterPressesButton : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        auto* button = static_cast<QPushButton*>(watched);
+        if (button->autoDefault() || button->isDefault())
+            return false;  // the button presses itself
+        button->click();
+        return true;
+    }
+};
+
+}  // namespace
+
+void PressFocusedButtonOnEnter(QWidget* window)
+{
+    auto* filter = new EnterPressesButton(window);
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        button->installEventFilter(filter);
+}
