@@ -31,7 +31,8 @@ TEST(BackupsTest, FirstSaveOfARunKeepsTheOldFiles)
     CopyDemo(game.path());
     SetGameDir(game.path());
     const std::string backups = data / "backups", eqp = game / "EQUIP97.EQP", txt = game / "EQUIP97.TXT";
-    fs::create_directories(backups + "/notes");
+    fs::create_directories(backups + "/1999 notes");  // not runs: kept, though older
+    WriteBytes(backups + "/2000-01-01_00-00-00", "");
     for (int k = 0; k < 25; ++k)
         fs::create_directory(backups + "/2000-01-01_00-00-" + std::to_string(10 + k));
     const std::string oldEqp = ReadBytes(eqp), oldTxt = ReadBytes(txt);
@@ -41,10 +42,10 @@ TEST(BackupsTest, FirstSaveOfARunKeepsTheOldFiles)
     Equipment.UnitNames[1] = "First";
     SaveEquipment(eqp, txt);
     std::vector<std::string> runs = Runs(backups);
-    ASSERT_EQ(runs.size(), 21u);  // 19 old runs, this run and the notes
-    EXPECT_EQ(runs.front(), "2000-01-01_00-00-16");
-    EXPECT_EQ(runs.back(), "notes");
-    const std::string run = backups + "/" + runs[runs.size() - 2] + "/";
+    ASSERT_EQ(runs.size(), 22u);  // the notes, the file, 19 old runs and this run
+    EXPECT_EQ(runs[0], "1999 notes");
+    EXPECT_EQ(runs[2], "2000-01-01_00-00-16");
+    const std::string run = backups + "/" + runs.back() + "/";
     EXPECT_EQ(ReadBytes(run + "EQUIP97.EQP"), oldEqp);
     EXPECT_EQ(ReadBytes(run + "EQUIP97.TXT"), oldTxt);
 

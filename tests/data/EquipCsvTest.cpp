@@ -1,8 +1,11 @@
+#include "data/Cp1252.h"
 #include "data/EquipCsv.h"
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
 
 #include <gtest/gtest.h>
+
+#include <iconv.h>
 
 #include <algorithm>
 #include <random>
@@ -60,6 +63,12 @@ TEST(EquipCsvTest, RandomCataloguesRoundTripByteForByte)
             ASSERT_EQ(imported.Errors, std::vector<std::string>{}) << count;
             ExpectSameUnits(*imported.Table, *table);
             EXPECT_EQ(ExportEquipCsv(*imported.Table), csv);
+        }
+        if (count == 1024) {  // one row more than a catalogue holds
+            const std::string last = csv.substr(csv.rfind("\r\n1023,") + 6);
+            const EquipCsvImport over = ImportEquipCsv(csv + "1024" + last, "units.csv", *current);
+            ASSERT_EQ(over.Errors.size(), 1u);
+            EXPECT_TRUE(over.Errors[0].ends_with(":1: 1025 units, but a catalogue holds 2 to 1024")) << over.Errors[0];
         }
         // Without the raw column every record comes from the current table.
         std::string noRaw;
@@ -141,6 +150,27 @@ TEST(EquipCsvTest, OneEditedCellChangesExactlyTheBytesOfItsField)
     }
 }
 
+// Names are converted as the C library converts Windows-1252; its five
+// undefined bytes become the C1 controls of the same number. Text that is
+// not UTF-8 converts to nothing.
+TEST(EquipCsvTest, NamesAreWindows1252AsTheCLibraryHasIt)
+{
+    const iconv_t toUtf8 = iconv_open("UTF-8", "CP1252");
+    ASSERT_NE(toUtf8, reinterpret_cast<iconv_t>(-1));
+    for (int b = 1; b < 256; ++b) {
+        char in = static_cast<char>(b), out[4] = {};
+        char *from = &in, *to = out;
+        std::size_t left = 1, room = sizeof out;
+        const bool defined = iconv(toUtf8, &from, &left, &to, &room) != std::size_t(-1);
+        const std::string utf8 = defined ? std::string(out, to) : std::string{'\xC2', in};
+        EXPECT_EQ(Cp1252ToUtf8(std::string(1, in)), utf8) << b;
+        EXPECT_EQ(Utf8ToCp1252(utf8), std::string(1, in)) << b;
+    }
+    iconv_close(toUtf8);
+    for (const char* bad : {"\xC3(", "\xE0\x81\x81", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC3"})
+        EXPECT_EQ(Utf8ToCp1252(bad), std::nullopt) << bad;
+}
+
 TEST(EquipCsvTest, EveryErrorIsReportedWithItsPlaceAndNothingIsImported)
 {
     auto current = std::make_unique<TEquipTable>();
@@ -170,11 +200,11 @@ TEST(EquipCsvTest, EveryErrorIsReportedWithItsPlaceAndNothingIsImported)
           "f.csv:4:1: code \"1\" where 2 comes next", "f.csv:5:1: unit code 3 is beyond the current catalogue",
           "f.csv:6:3: 2 fields, but the header has 7"}},
         {header + "0,\"Twenty-nine characters long!!\",Tank,,12,1,\r\n"
-             + "1,\"tab\there\",Tank,,12,1,\r\n" + "2,\xE2\x82\xAC \xE2\x84\xA2 \xC5\x81,Tank,,12,1,\r\n"
+             + "1,\"tab\there\r\n\",Tank,,12,1,\r\n" + "2,\xE2\x82\xAC \xE2\x84\xA2 \xC5\x81,Tank,,12,1,\r\n"
              + "3,\xFF,Tank,,12,1," + raw + "\r\n",
          {"f.csv:2:2: the name is longer than 28 characters", "f.csv:3:2: the name holds a control character",
-          "f.csv:4:2: the name holds a character that Windows-1252 cannot hold",
-          "f.csv:5:2: the name holds a character that Windows-1252 cannot hold"}},
+          "f.csv:5:2: the name holds a character that Windows-1252 cannot hold",
+          "f.csv:6:2: the name holds a character that Windows-1252 cannot hold"}},
     };
     for (const auto& c : cases) {
         const EquipCsvImport imported = ImportEquipCsv(c.csv, "f.csv", *current);
@@ -193,13 +223,14 @@ TEST(EquipCsvTest, CompareListsChangedFieldsOtherBytesAndAddedOrRemovedCodes)
     b->UnitCount = 5;
     b->UnitNames[1] = "New";
     b->Records[2][Field::Cost] = static_cast<std::uint8_t>(a->Records[2][Field::Cost] + 1);
-    b->Records[2][60] ^= 1;
+    b->Records[3][60] ^= 1;  // a byte of no named field, in a unit of its own
     const auto changes = CompareEquipment(*a, *b);
     ASSERT_EQ(changes.size(), 4u);
     EXPECT_EQ(changes[0].What, "name");
     EXPECT_EQ(changes[0].New, "New");
     EXPECT_EQ(changes[1].What, "cost");
     EXPECT_EQ(changes[1].New, std::to_string(b->Records[2][Field::Cost] * 12));
+    EXPECT_EQ(changes[2].Code, 3);
     EXPECT_EQ(changes[2].What, "raw");
     EXPECT_EQ(changes[3].Code, 4);
     EXPECT_EQ(changes[3].What, "added");

@@ -66,6 +66,7 @@ protected:
 
 TEST_F(SGEditorWindowTest, LoadWithAndWithoutSettings)
 {
+    EXPECT_EQ(editor->seUnitCode->maximum(), 585);  // before any equipment table
     // Without: the game is the directory above the save game's; the stored
     // prestige 60000 shows as 55000, which the image takes at once.
     Load(Save(ScenarioFile));

@@ -131,10 +131,11 @@ TEST_F(SaveUnitsWindowTest, CellEditStoresWhatUpdateStores)
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     std::mt19937 random(seed);
     for (int round = 0; round < 30; ++round) {
-        // The special units first, then any; any value a user can type.
+        // The special units first, then any; each field below its minimum
+        // first, then any value a user can type.
         const int unit = round < 9 ? round : static_cast<int>(random() % CampaignUnitCount);
-        const int column = FieldColumns[random() % 6];
-        const int typed = static_cast<int>(random() % (TypedBelow(column) + 9)) - 9;
+        const int column = FieldColumns[round < 6 ? round : random() % 6];
+        const int typed = round < 6 ? -1 : static_cast<int>(random() % (TypedBelow(column) + 9)) - 9;
         SCOPED_TRACE(testing::Message() << "unit " << unit << " column " << column << " value " << typed);
 
         ShowUnit(unit);

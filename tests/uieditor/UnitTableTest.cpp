@@ -85,7 +85,7 @@ TEST_F(UnitTableTest, CellEditsStoreExactlyWhatUpdateStores)
     std::vector<Typed> typed;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         Typed unit;
-        for (int n = below(29); n > 0; --n)
+        for (int n = i == 0 ? 30 : below(29); n > 0; --n)  // the first longer than a name holds
             unit.name += letters[below(static_cast<int>(letters.size()))];
         const std::string_view country = CountryNames[static_cast<std::size_t>(below(26))];
         unit.country = QString::fromLatin1(country.data(), country.size());
@@ -120,6 +120,8 @@ TEST_F(UnitTableTest, CellEditsStoreExactlyWhatUpdateStores)
             model->setData(CellOf(table.tvUnits, codes[i], FirstNumberColumn + column),
                            typed[i].numbers[column]);
     }
+    for (const char* control : {"a\tb", "a\x7F" "b"})
+        EXPECT_FALSE(model->setData(CellOf(table.tvUnits, codes[1], NameColumn), QString::fromLatin1(control)));
     // Compared whole, not printed: the files run to 40 kB.
     EXPECT_TRUE(SaveAndRead() == byEditor);
     EXPECT_TRUE(byEditor.first != eqp0);
@@ -131,6 +133,8 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
     TfrmUnitTable table;
     table.show();
     table.tvUnits->selectAll();
+    // Stored 9, shown within the Infantry limit.
+    EXPECT_EQ(CellOf(table.tvUnits, DemoUnit::FastInfantry, MovementColumn).data().toInt(), 6);
     const auto bulk = [&](int column, int operation, int value) {
         OnNextModal([=](QWidget* modal) {
             auto* dialog = qobject_cast<BulkEditDialog*>(modal);
