@@ -22,7 +22,10 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
@@ -51,9 +54,62 @@ QString Text(const std::string& bytes)
     return FromCp1252(bytes);
 }
 
+// Ends the run with what it was doing when a step takes longer than the
+// limit: a window the user cannot answer would otherwise block it until
+// the test command kills it, without a word.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit) : thread_([this, limit] { Watch(limit); }) {}
+    ~Watchdog()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    // A new step begins.
+    void Step(const std::string& doing)
+    {
+        const std::lock_guard lock(mutex_);
+        ++steps_;
+        doing_ = doing;
+    }
+    // The step has chosen what it does.
+    void Doing(const std::string& doing)
+    {
+        const std::lock_guard lock(mutex_);
+        doing_ = doing;
+    }
+
+private:
+    void Watch(std::chrono::seconds limit)
+    {
+        std::unique_lock lock(mutex_);
+        while (!done_) {
+            const long seen = steps_;
+            if (!wake_.wait_for(lock, limit, [&] { return done_ || steps_ != seen; })) {
+                std::fprintf(stderr, "random user stuck for %lld s: %s\n",
+                             static_cast<long long>(limit.count()), doing_.c_str());
+                std::fflush(stderr);
+                std::_Exit(1);
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    long steps_ = 0;
+    std::string doing_;
+    bool done_ = false;
+    std::thread thread_;  // last: it watches the members above
+};
+
 class RandomUser {
 public:
-    RandomUser(unsigned seed, const std::string& dir) : rng_(seed), game_(WriteRandomGame(dir, rng_))
+    RandomUser(unsigned seed, const std::string& dir, Watchdog& watchdog)
+        : rng_(seed), seed_(seed), watchdog_(watchdog), game_(WriteRandomGame(dir, rng_))
     {
         for (const std::string& save : game_.saves)
             disk_[save] = ReadBytes(save);
@@ -88,6 +144,10 @@ public:
         int taken = 0;
         while (taken < steps && !testing::Test::HasFailure()) {
             ++taken;
+            where_ = "replay with DV2_RANDOM_USER_SEED=" + std::to_string(seed_) + " (step "
+                     + std::to_string(taken) + ": ";
+            action_.clear();
+            watchdog_.Step(where_ + ")");
             Step();
             Check();
         }
@@ -97,6 +157,11 @@ public:
     std::string LastAction() const { return action_; }
 
 private:
+    void Doing(const std::string& action)
+    {
+        action_ = action;
+        watchdog_.Doing(where_ + action + ")");
+    }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
     template <typename T>
     T Any(const QList<T>& list) { return list.at(Pick(static_cast<int>(list.size()))); }
@@ -192,7 +257,7 @@ private:
                 open << window;
         if (open.isEmpty()) {
             QWidget* editor = Pick(2) == 0 ? static_cast<QWidget*>(ui_.get()) : sg_.get();
-            action_ = "open " + editor->objectName().toStdString();
+            Doing("open " + editor->objectName().toStdString());
             editor->show();
             editor->activateWindow();
             QApplication::processEvents();
@@ -214,10 +279,7 @@ private:
             window->activateWindow();
             EXPECT_TRUE(QTest::qWaitForWindowActive(window, 1000));
         }
-        // Modal windows the action opens are driven from inside their loop.
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [this] { DriveModal(); });
-        poll.start(5);
+        const auto poll = PollModals();
         QWidget* focus = window->focusWidget();
         // Keys go to the spin field or combo box, not to its line edit.
         while (focus != nullptr && focus->parentWidget() != nullptr
@@ -233,7 +295,7 @@ private:
             if (buttons.isEmpty())
                 return;
             QPushButton* button = Any(buttons);
-            action_ = "click " + button->objectName().toStdString();
+            Doing("click " + button->objectName().toStdString());
             button->click();
             return;
         }
@@ -247,8 +309,8 @@ private:
             if (items.isEmpty())
                 return;
             QAction* item = Any(items);
-            action_ = "menu " + item->text().toStdString();
-            if (item->text().contains("Undo") || item->text().contains("Redo"))
+            Doing("menu " + item->text().toStdString());
+            if (item->text().contains("Undo") || item->text().contains("Redo") || item->text().contains("Import"))
                 Unmodelled();
             item->trigger();
             return;
@@ -263,14 +325,14 @@ private:
             if (fields.isEmpty())
                 return;
             QWidget* field = Any(fields);
-            action_ = "focus " + field->objectName().toStdString();
+            Doing("focus " + field->objectName().toStdString());
             field->setFocus(Qt::TabFocusReason);
             return;
         }
         case 3:
             if (auto* grid = window->findChild<QTableWidget*>(); grid != nullptr && grid->rowCount() > 0) {
                 const int row = Pick(grid->rowCount());
-                action_ = "row " + std::to_string(row);
+                Doing("row " + std::to_string(row));
                 grid->setCurrentCell(row, Pick(2));
             }
             return;
@@ -283,8 +345,8 @@ private:
                                            Qt::Key_Home,   Qt::Key_End,     Qt::Key_Space,
                                            Qt::Key_PageDown};
             const Qt::Key key = keys[Pick(static_cast<int>(std::size(keys)))];
-            action_ = "key " + QKeySequence(key).toString().toStdString() + " on "
-                      + focus->objectName().toStdString();
+            Doing("key " + QKeySequence(key).toString().toStdString() + " on "
+                      + focus->objectName().toStdString());
             QTest::keyClick(focus, key);
             return;
         }
@@ -292,7 +354,7 @@ private:
             if (focus == nullptr)
                 return;
             const QString typed = Typed();
-            action_ = "type '" + typed.toStdString() + "' into " + focus->objectName().toStdString();
+            Doing("type '" + typed.toStdString() + "' into " + focus->objectName().toStdString());
             if (Pick(2) == 0)
                 QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
             if (auto* edit = qobject_cast<QLineEdit*>(focus); edit != nullptr && !edit->isReadOnly() && Pick(3) == 0)
@@ -326,6 +388,17 @@ private:
         }
     }
 
+    // Modal windows opened while the poll lives are driven from inside
+    // their loop. A timer never fires inside its own handler, so every
+    // level that can open one (an answer can: "replace it?") needs its own.
+    std::unique_ptr<QTimer> PollModals()
+    {
+        auto poll = std::make_unique<QTimer>();
+        QObject::connect(poll.get(), &QTimer::timeout, [this] { DriveModal(); });
+        poll->start(5);
+        return poll;
+    }
+
     // Answers or drives the modal window that is open now, if it is new.
     void DriveModal()
     {
@@ -333,6 +406,7 @@ private:
         if (modal == nullptr || driving_.contains(modal))
             return;
         driving_ << modal;
+        const auto poll = PollModals();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             QAbstractButton* answer = Any(box->buttons());
             const bool yes = box->standardButton(answer) == QMessageBox::Yes;
@@ -361,14 +435,17 @@ private:
     {
         std::string path;
         if (Pick(6) != 0) {
-            if (dialog->parentWidget() == ui_.get()) {
+            if (dialog->windowTitle().contains("CSV")) {  // an export, or a save game as a table
+                path = dialog->acceptMode() == QFileDialog::AcceptOpen && Pick(3) == 0 ? game_.saves.front()
+                                                                                     : game_.dir + "units.csv";
+            } else if (dialog->parentWidget() == ui_.get()) {
                 path = game_.dir + EquipFileName;
             } else {
                 picked_ = game_.saves[Pick(static_cast<int>(game_.saves.size()))];
                 path = picked_;
             }
         }
-        action_ += " picking '" + path + "'";
+        Doing(action_ + " picking '" + path + "'");
         if (path.empty())
             return dialog->close(), void();
         if (QWidget* typing = dialog->focusWidget())
@@ -471,6 +548,9 @@ private:
     }
 
     std::mt19937 rng_;
+    unsigned seed_;
+    Watchdog& watchdog_;
+    std::string where_;  // the seed and the step, for the watchdog
     RandomGame game_;
     std::unique_ptr<TfrmDV2Edit> ui_ = std::make_unique<TfrmDV2Edit>();
     std::unique_ptr<TfrmSearch> search_ = std::make_unique<TfrmSearch>();
@@ -497,10 +577,11 @@ TEST(RandomUserTest, EveryValueSurvivesWhateverTheUserDoes)
     std::random_device entropy;
     long steps = 0;
     int runs = 0;
+    Watchdog watchdog(std::chrono::seconds(EnvInt("DV2_RANDOM_USER_STEP_SECONDS", 30)));
     do {
         const unsigned seed = replay ? replaySeed : entropy();
         TempDir work;
-        RandomUser user(seed, work / "game/");
+        RandomUser user(seed, work / "game/", watchdog);
         const int taken = user.Run(StepsPerRun);
         steps += taken;
         ++runs;
