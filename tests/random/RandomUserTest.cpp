@@ -2,7 +2,8 @@
 // directories the way a user can (buttons, menu items, typing, keys, rows,
 // answers, loads and saves) and checks after every step that the windows
 // and the files on disk still tell the truth. It runs for
-// DV2_RANDOM_USER_SECONDS (default 3); DV2_RANDOM_USER_SEED replays one run.
+// DV2_RANDOM_USER_SECONDS (default 3); DV2_RANDOM_USER_SEED replays one run,
+// DV2_RANDOM_USER_TRACE prints its actions.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -41,6 +42,7 @@
 namespace {
 
 constexpr int StepsPerRun = 150;
+const bool Traced = qEnvironmentVariableIsSet("DV2_RANDOM_USER_TRACE");  // prints every action
 
 int EnvInt(const char* name, int fallback)
 {
@@ -161,6 +163,8 @@ private:
     {
         action_ = action;
         watchdog_.Doing(where_ + action + ")");
+        if (Traced)
+            std::fprintf(stderr, "%s)\n", (where_ + action).c_str());
     }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
     template <typename T>
@@ -277,7 +281,11 @@ private:
         // A user acts on the window in front: focus moves only there.
         if (!window->isActiveWindow()) {
             window->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(window, 1000));
+            // The offscreen platform may leave the activation with a closed
+            // dialog, where a window manager hands it back to its parent.
+            if (!QTest::qWaitForWindowActive(window, 1000) || !window->isActiveWindow())
+                QApplication::setActiveWindow(window);
+            EXPECT_TRUE(window->isActiveWindow());
         }
         const auto poll = PollModals();
         QWidget* focus = window->focusWidget();
@@ -436,8 +444,9 @@ private:
         std::string path;
         if (Pick(6) != 0) {
             if (dialog->windowTitle().contains("CSV")) {  // an export, or a save game as a table
-                path = dialog->acceptMode() == QFileDialog::AcceptOpen && Pick(3) == 0 ? game_.saves.front()
-                                                                                     : game_.dir + "units.csv";
+                path = game_.dir + "units.csv";
+                if (dialog->acceptMode() == QFileDialog::AcceptOpen && (Pick(3) == 0 || !std::filesystem::exists(path)))
+                    path = game_.saves.front();
             } else if (dialog->parentWidget() == ui_.get()) {
                 path = game_.dir + EquipFileName;
             } else {
