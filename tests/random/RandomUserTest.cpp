@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QHeaderView>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -29,12 +31,17 @@
 #include <thread>
 
 #include "data/Equipment.h"
+#include "data/UnitFields.h"
 #include "data/Settings.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SGEditor.h"
+#include "sgeditor/SaveUnits.h"
+#include "sgeditor/SaveUnitsModel.h"
 #include "tests/random/RandomGame.h"
 #include "tests/support/TestSupport.h"
+#include "uieditor/EquipmentModel.h"
 #include "uieditor/UIEditor.h"
+#include "uieditor/UnitTable.h"
 #include "uieditor/UISearch.h"
 #include "widgets/Cp1252.h"
 #include "widgets/SpinField.h"
@@ -338,11 +345,9 @@ private:
             return;
         }
         case 3:
-            if (auto* grid = window->findChild<QTableWidget*>(); grid != nullptr && grid->rowCount() > 0) {
-                const int row = Pick(grid->rowCount());
-                Doing("row " + std::to_string(row));
-                grid->setCurrentCell(row, Pick(2));
-            }
+            if (auto* view = window->findChild<QTableView*>(); view != nullptr && view->isVisible()
+                                                               && view->model()->rowCount() > 0)
+                ActOnTable(view);
             return;
         case 4: {
             if (focus == nullptr)
@@ -372,6 +377,44 @@ private:
                     QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_unknown, QString(c), Qt::NoModifier);
             return;
         }
+        }
+    }
+
+    // Picks a row, selects rows, sorts, starts editing a cell (typing and
+    // keys then go to its control) or double-clicks, as a user does.
+    void ActOnTable(QTableView* view)
+    {
+        const QAbstractItemModel* rows = view->model();
+        const QModelIndex cell = rows->index(Pick(rows->rowCount()), Pick(rows->columnCount()));
+        view->scrollTo(cell);
+        const std::string where = std::to_string(cell.row()) + "," + std::to_string(cell.column());
+        switch (Pick(5)) {
+        case 0:
+            Doing("row " + where);
+            view->setCurrentIndex(cell);
+            return;
+        case 1: {
+            const int last = Pick(2) == 0 ? std::min(cell.row() + Pick(4), rows->rowCount() - 1) : rows->rowCount() - 1;
+            Doing("select rows " + where + " to " + std::to_string(last));
+            view->setCurrentIndex(cell);
+            view->selectionModel()->select(QItemSelection(cell, rows->index(last, cell.column())),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            return;
+        }
+        case 2:
+            Doing("sort by column " + std::to_string(cell.column()));
+            QTest::mouseClick(view->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                              QPoint(view->horizontalHeader()->sectionViewportPosition(cell.column()) + 2, 2));
+            return;
+        case 3:
+            Doing("F2 on cell " + where);
+            view->setCurrentIndex(cell);
+            view->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(view, Qt::Key_F2);
+            return;
+        default:
+            Doing("double-click cell " + where);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
         }
     }
 
@@ -426,9 +469,10 @@ private:
         } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             AnswerFileDialog(dialog);
         } else {
-            // The search dialog, the unit list, and any window to come: a
-            // few actions, then out by its buttons or its close box.
-            for (int i = Pick(8); i > 0 && modal->isVisible() && !testing::Test::HasFailure(); --i) {
+            // The search dialog, the unit list, the tables, and any window
+            // to come: a few actions (more in a table), then out by its
+            // buttons or its close box.
+            for (int i = Pick(modal->findChild<QTableView*>() != nullptr ? 30 : 8); i > 0 && modal->isVisible() && !testing::Test::HasFailure(); --i) {
                 Act(modal);
                 if (modal->isVisible())  // once closed, its opener takes over
                     Check();
@@ -483,7 +527,53 @@ private:
             CheckUnitEditor();
         if (sg_->isVisible() && modelLoaded_)
             CheckSaveGameEditor();
+        if (ui_->frmUnitTable != nullptr && ui_->frmUnitTable->isVisible())
+            CheckUnitTable();
+        if (auto* table = sg_->findChild<TfrmSaveUnits*>(); table != nullptr && table->isVisible())
+            CheckSaveUnits(table);
         CheckDisk();
+    }
+
+    // Every unit type has its row, each value within its field's limits.
+    void CheckUnitTable()
+    {
+        const auto* shown = static_cast<QSortFilterProxyModel*>(ui_->frmUnitTable->tvUnits->model());
+        const QAbstractItemModel* rows = shown->sourceModel();
+        ASSERT_EQ(rows->rowCount(), Equipment.UnitCount - 1);
+        EXPECT_EQ(ui_->frmUnitTable->lblStatus->text(),
+                  QStringLiteral("%1 of %2 unit types").arg(shown->rowCount()).arg(rows->rowCount()));
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            SCOPED_TRACE("unit table row " + std::to_string(row));
+            const int code = rows->index(row, EquipmentModel::UnitCode).data().toInt();
+            ASSERT_EQ(code, row + 1);
+            EXPECT_EQ(rows->index(row, EquipmentModel::UnitName).data().toString(), Text(Equipment.UnitNames[code]));
+            for (int column = EquipmentModel::FirstNumber; column < rows->columnCount(); ++column) {
+                const NumberField& field = EquipmentModel::NumberOf(column);
+                const int value = rows->index(row, column).data().toInt();
+                EXPECT_TRUE(value >= field.minimum && value <= field.maximum && value % field.multiple == 0)
+                    << field.label << " " << value;
+            }
+        }
+    }
+
+    // Every unit of the list has its row, each value within the editor's
+    // limits and each name that of its code.
+    void CheckSaveUnits(TfrmSaveUnits* table)
+    {
+        const QAbstractItemModel* rows = static_cast<QSortFilterProxyModel*>(table->tvSaveUnits->model())->sourceModel();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            SCOPED_TRACE("save game unit row " + std::to_string(row));
+            const auto value = [&](int column) { return rows->index(row, column).data().toInt(); };
+            EXPECT_EQ(value(SaveUnitsModel::No), row + 1);
+            EXPECT_TRUE(value(SaveUnitsModel::UnitCode) >= 1 && value(SaveUnitsModel::UnitCode) < Equipment.UnitCount);
+            EXPECT_LT(value(SaveUnitsModel::TransportCode), Equipment.UnitCount);
+            EXPECT_EQ(rows->index(row, SaveUnitsModel::UnitName).data().toString(),
+                      Text(Equipment.UnitNames[value(SaveUnitsModel::UnitCode)]));
+            EXPECT_LE(value(SaveUnitsModel::Experience), 65000);
+            EXPECT_LE(value(SaveUnitsModel::TotalStrength), 15);
+            EXPECT_TRUE(value(SaveUnitsModel::CurrentStrength) <= value(SaveUnitsModel::TotalStrength)
+                        || value(SaveUnitsModel::TotalStrength) == 0);
+        }
     }
 
     // The code in the field, the current unit and the unit shown agree.
@@ -551,7 +641,9 @@ private:
             if (now == bytes)
                 continue;
             const bool equipment = path == game_.dir + EquipFileName || path == game_.dir + NameFileName;
-            ASSERT_TRUE(equipment && tableStored_) << path << " changed without a stored change";
+            const bool tableOpen = (ui_->frmUnitTable != nullptr && ui_->frmUnitTable->isVisible())
+                                   || sg_->findChild<TfrmSaveUnits*>() != nullptr;
+            ASSERT_TRUE(equipment && tableStored_ && !tableOpen) << path << " changed without a stored change";
             bytes = now;
         }
     }
