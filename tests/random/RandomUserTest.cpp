@@ -217,6 +217,7 @@ private:
         EXPECT_LE(unit.TotalStrength, 15);
         EXPECT_TRUE(unit.CurrentStrength <= unit.TotalStrength || unit.TotalStrength == 0);
         model_.WriteUnit(sg_->edtUnitNo->text().toInt() - 1, unit);
+        RememberCodeLimits();  // the stored unit is shown within today's
     }
     void Loaded()
     {
@@ -317,7 +318,7 @@ private:
         case 1: {
             QList<QAction*> items;
             for (QMenuBar* bar : window->findChildren<QMenuBar*>())
-                for (QAction* menu : bar->actions())
+                for (QAction* menu : bar->window() == window ? bar->actions() : QList<QAction*>{})
                     for (QAction* item : menu->menu()->actions())
                         if (!item->isSeparator() && item->isEnabled())
                             items << item;
