@@ -318,8 +318,10 @@ void TfrmDV2SGEdit::setStatus(const QString& text)
 void TfrmDV2SGEdit::FormActivate()
 {
     CaptureSettingsDir();
-    // The unit attribute editor may have renamed or added unit types meanwhile.
+    // The unit attribute editor may have renamed, added or removed unit
+    // types meanwhile (a created unit, an undo, an import).
     if (loaded()) {
+        FollowTableSize();
         ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);
         ShowUnitType(seTransportCode->value(), edtTransportName, edtTransportCountry,
                      edtTransportHexCode);
@@ -367,6 +369,12 @@ void TfrmDV2SGEdit::LoadEquipmentAndCodeLimits()
 {
     LoadEquipment(EquipFilePath(), NameFilePath());
     EquipmentHistory().clear();  // its steps were made on the table just replaced
+    FollowTableSize();
+}
+
+// Codes stay within the table, whatever size it has now.
+void TfrmDV2SGEdit::FollowTableSize()
+{
     // Before the first load there is no unit whose code could change.
     const QSignalBlocker quietUnit(loaded() ? nullptr : seUnitCode);
     const QSignalBlocker quietTransport(loaded() ? nullptr : seTransportCode);

@@ -108,6 +108,7 @@ private:
     void setStatus(const QString& text);
     void askToStoreChanges();
     void LoadEquipmentAndCodeLimits();
+    void FollowTableSize();
     // Shows what an undone or redone step changed: its unit, or the prestige.
     void showStep(const QUndoCommand* step);
     bool loaded() const { return image_.IsLoaded(); }

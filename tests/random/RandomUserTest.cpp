@@ -2,7 +2,8 @@
 // directories the way a user can (buttons, menu items, typing, keys, rows,
 // answers, loads and saves) and checks after every step that the windows
 // and the files on disk still tell the truth. It runs for
-// DV2_RANDOM_USER_SECONDS (default 3); DV2_RANDOM_USER_SEED replays one run.
+// DV2_RANDOM_USER_SECONDS (default 3); DV2_RANDOM_USER_SEED replays one run,
+// DV2_RANDOM_USER_TRACE prints its actions.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -16,21 +17,31 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QHeaderView>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "data/Equipment.h"
+#include "data/UnitFields.h"
 #include "data/Settings.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SGEditor.h"
+#include "sgeditor/SaveUnits.h"
+#include "sgeditor/SaveUnitsModel.h"
 #include "tests/random/RandomGame.h"
 #include "tests/support/TestSupport.h"
+#include "uieditor/EquipmentModel.h"
 #include "uieditor/UIEditor.h"
+#include "uieditor/UnitTable.h"
 #include "uieditor/UISearch.h"
 #include "widgets/Cp1252.h"
 #include "widgets/SpinField.h"
@@ -38,6 +49,7 @@
 namespace {
 
 constexpr int StepsPerRun = 150;
+const bool Traced = qEnvironmentVariableIsSet("DV2_RANDOM_USER_TRACE");  // prints every action
 
 int EnvInt(const char* name, int fallback)
 {
@@ -51,9 +63,62 @@ QString Text(const std::string& bytes)
     return FromCp1252(bytes);
 }
 
+// Ends the run with what it was doing when a step takes longer than the
+// limit: a window the user cannot answer would otherwise block it until
+// the test command kills it, without a word.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit) : thread_([this, limit] { Watch(limit); }) {}
+    ~Watchdog()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    // A new step begins.
+    void Step(const std::string& doing)
+    {
+        const std::lock_guard lock(mutex_);
+        ++steps_;
+        doing_ = doing;
+    }
+    // The step has chosen what it does.
+    void Doing(const std::string& doing)
+    {
+        const std::lock_guard lock(mutex_);
+        doing_ = doing;
+    }
+
+private:
+    void Watch(std::chrono::seconds limit)
+    {
+        std::unique_lock lock(mutex_);
+        while (!done_) {
+            const long seen = steps_;
+            if (!wake_.wait_for(lock, limit, [&] { return done_ || steps_ != seen; })) {
+                std::fprintf(stderr, "random user stuck for %lld s: %s\n",
+                             static_cast<long long>(limit.count()), doing_.c_str());
+                std::fflush(stderr);
+                std::_Exit(1);
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    long steps_ = 0;
+    std::string doing_;
+    bool done_ = false;
+    std::thread thread_;  // last: it watches the members above
+};
+
 class RandomUser {
 public:
-    RandomUser(unsigned seed, const std::string& dir) : rng_(seed), game_(WriteRandomGame(dir, rng_))
+    RandomUser(unsigned seed, const std::string& dir, Watchdog& watchdog)
+        : rng_(seed), seed_(seed), watchdog_(watchdog), game_(WriteRandomGame(dir, rng_))
     {
         for (const std::string& save : game_.saves)
             disk_[save] = ReadBytes(save);
@@ -88,6 +153,10 @@ public:
         int taken = 0;
         while (taken < steps && !testing::Test::HasFailure()) {
             ++taken;
+            where_ = "replay with DV2_RANDOM_USER_SEED=" + std::to_string(seed_) + " (step "
+                     + std::to_string(taken) + ": ";
+            action_.clear();
+            watchdog_.Step(where_ + ")");
             Step();
             Check();
         }
@@ -97,6 +166,13 @@ public:
     std::string LastAction() const { return action_; }
 
 private:
+    void Doing(const std::string& action)
+    {
+        action_ = action;
+        watchdog_.Doing(where_ + action + ")");
+        if (Traced)
+            std::fprintf(stderr, "%s)\n", (where_ + action).c_str());
+    }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
     template <typename T>
     T Any(const QList<T>& list) { return list.at(Pick(static_cast<int>(list.size()))); }
@@ -141,6 +217,7 @@ private:
         EXPECT_LE(unit.TotalStrength, 15);
         EXPECT_TRUE(unit.CurrentStrength <= unit.TotalStrength || unit.TotalStrength == 0);
         model_.WriteUnit(sg_->edtUnitNo->text().toInt() - 1, unit);
+        RememberCodeLimits();  // the stored unit is shown within today's
     }
     void Loaded()
     {
@@ -192,7 +269,7 @@ private:
                 open << window;
         if (open.isEmpty()) {
             QWidget* editor = Pick(2) == 0 ? static_cast<QWidget*>(ui_.get()) : sg_.get();
-            action_ = "open " + editor->objectName().toStdString();
+            Doing("open " + editor->objectName().toStdString());
             editor->show();
             editor->activateWindow();
             QApplication::processEvents();
@@ -212,12 +289,13 @@ private:
         // A user acts on the window in front: focus moves only there.
         if (!window->isActiveWindow()) {
             window->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(window, 1000));
+            // The offscreen platform may leave the activation with a closed
+            // dialog, where a window manager hands it back to its parent.
+            if (!QTest::qWaitForWindowActive(window, 1000) || !window->isActiveWindow())
+                QApplication::setActiveWindow(window);
+            EXPECT_TRUE(window->isActiveWindow());
         }
-        // Modal windows the action opens are driven from inside their loop.
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [this] { DriveModal(); });
-        poll.start(5);
+        const auto poll = PollModals();
         QWidget* focus = window->focusWidget();
         // Keys go to the spin field or combo box, not to its line edit.
         while (focus != nullptr && focus->parentWidget() != nullptr
@@ -233,22 +311,22 @@ private:
             if (buttons.isEmpty())
                 return;
             QPushButton* button = Any(buttons);
-            action_ = "click " + button->objectName().toStdString();
+            Doing("click " + button->objectName().toStdString());
             button->click();
             return;
         }
         case 1: {
             QList<QAction*> items;
             for (QMenuBar* bar : window->findChildren<QMenuBar*>())
-                for (QAction* menu : bar->actions())
+                for (QAction* menu : bar->window() == window ? bar->actions() : QList<QAction*>{})
                     for (QAction* item : menu->menu()->actions())
                         if (!item->isSeparator() && item->isEnabled())
                             items << item;
             if (items.isEmpty())
                 return;
             QAction* item = Any(items);
-            action_ = "menu " + item->text().toStdString();
-            if (item->text().contains("Undo") || item->text().contains("Redo"))
+            Doing("menu " + item->text().toStdString());
+            if (item->text().contains("Undo") || item->text().contains("Redo") || item->text().contains("Import"))
                 Unmodelled();
             item->trigger();
             return;
@@ -263,16 +341,14 @@ private:
             if (fields.isEmpty())
                 return;
             QWidget* field = Any(fields);
-            action_ = "focus " + field->objectName().toStdString();
+            Doing("focus " + field->objectName().toStdString());
             field->setFocus(Qt::TabFocusReason);
             return;
         }
         case 3:
-            if (auto* grid = window->findChild<QTableWidget*>(); grid != nullptr && grid->rowCount() > 0) {
-                const int row = Pick(grid->rowCount());
-                action_ = "row " + std::to_string(row);
-                grid->setCurrentCell(row, Pick(2));
-            }
+            if (auto* view = window->findChild<QTableView*>(); view != nullptr && view->isVisible()
+                                                               && view->model()->rowCount() > 0)
+                ActOnTable(view);
             return;
         case 4: {
             if (focus == nullptr)
@@ -283,8 +359,8 @@ private:
                                            Qt::Key_Home,   Qt::Key_End,     Qt::Key_Space,
                                            Qt::Key_PageDown};
             const Qt::Key key = keys[Pick(static_cast<int>(std::size(keys)))];
-            action_ = "key " + QKeySequence(key).toString().toStdString() + " on "
-                      + focus->objectName().toStdString();
+            Doing("key " + QKeySequence(key).toString().toStdString() + " on "
+                      + focus->objectName().toStdString());
             QTest::keyClick(focus, key);
             return;
         }
@@ -292,7 +368,7 @@ private:
             if (focus == nullptr)
                 return;
             const QString typed = Typed();
-            action_ = "type '" + typed.toStdString() + "' into " + focus->objectName().toStdString();
+            Doing("type '" + typed.toStdString() + "' into " + focus->objectName().toStdString());
             if (Pick(2) == 0)
                 QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
             if (auto* edit = qobject_cast<QLineEdit*>(focus); edit != nullptr && !edit->isReadOnly() && Pick(3) == 0)
@@ -302,6 +378,44 @@ private:
                     QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_unknown, QString(c), Qt::NoModifier);
             return;
         }
+        }
+    }
+
+    // Picks a row, selects rows, sorts, starts editing a cell (typing and
+    // keys then go to its control) or double-clicks, as a user does.
+    void ActOnTable(QTableView* view)
+    {
+        const QAbstractItemModel* rows = view->model();
+        const QModelIndex cell = rows->index(Pick(rows->rowCount()), Pick(rows->columnCount()));
+        view->scrollTo(cell);
+        const std::string where = std::to_string(cell.row()) + "," + std::to_string(cell.column());
+        switch (Pick(5)) {
+        case 0:
+            Doing("row " + where);
+            view->setCurrentIndex(cell);
+            return;
+        case 1: {
+            const int last = Pick(2) == 0 ? std::min(cell.row() + Pick(4), rows->rowCount() - 1) : rows->rowCount() - 1;
+            Doing("select rows " + where + " to " + std::to_string(last));
+            view->setCurrentIndex(cell);
+            view->selectionModel()->select(QItemSelection(cell, rows->index(last, cell.column())),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            return;
+        }
+        case 2:
+            Doing("sort by column " + std::to_string(cell.column()));
+            QTest::mouseClick(view->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                              QPoint(view->horizontalHeader()->sectionViewportPosition(cell.column()) + 2, 2));
+            return;
+        case 3:
+            Doing("F2 on cell " + where);
+            view->setCurrentIndex(cell);
+            view->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(view, Qt::Key_F2);
+            return;
+        default:
+            Doing("double-click cell " + where);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
         }
     }
 
@@ -326,6 +440,17 @@ private:
         }
     }
 
+    // Modal windows opened while the poll lives are driven from inside
+    // their loop. A timer never fires inside its own handler, so every
+    // level that can open one (an answer can: "replace it?") needs its own.
+    std::unique_ptr<QTimer> PollModals()
+    {
+        auto poll = std::make_unique<QTimer>();
+        QObject::connect(poll.get(), &QTimer::timeout, [this] { DriveModal(); });
+        poll->start(5);
+        return poll;
+    }
+
     // Answers or drives the modal window that is open now, if it is new.
     void DriveModal()
     {
@@ -333,6 +458,7 @@ private:
         if (modal == nullptr || driving_.contains(modal))
             return;
         driving_ << modal;
+        const auto poll = PollModals();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             QAbstractButton* answer = Any(box->buttons());
             const bool yes = box->standardButton(answer) == QMessageBox::Yes;
@@ -344,9 +470,10 @@ private:
         } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
             AnswerFileDialog(dialog);
         } else {
-            // The search dialog, the unit list, and any window to come: a
-            // few actions, then out by its buttons or its close box.
-            for (int i = Pick(8); i > 0 && modal->isVisible() && !testing::Test::HasFailure(); --i) {
+            // The search dialog, the unit list, the tables, and any window
+            // to come: a few actions (more in a table), then out by its
+            // buttons or its close box.
+            for (int i = Pick(modal->findChild<QTableView*>() != nullptr ? 30 : 8); i > 0 && modal->isVisible() && !testing::Test::HasFailure(); --i) {
                 Act(modal);
                 if (modal->isVisible())  // once closed, its opener takes over
                     Check();
@@ -361,14 +488,18 @@ private:
     {
         std::string path;
         if (Pick(6) != 0) {
-            if (dialog->parentWidget() == ui_.get()) {
+            if (dialog->windowTitle().contains("CSV")) {  // an export, or a save game as a table
+                path = game_.dir + "units.csv";
+                if (dialog->acceptMode() == QFileDialog::AcceptOpen && (Pick(3) == 0 || !std::filesystem::exists(path)))
+                    path = game_.saves.front();
+            } else if (dialog->parentWidget() == ui_.get()) {
                 path = game_.dir + EquipFileName;
             } else {
                 picked_ = game_.saves[Pick(static_cast<int>(game_.saves.size()))];
                 path = picked_;
             }
         }
-        action_ += " picking '" + path + "'";
+        Doing(action_ + " picking '" + path + "'");
         if (path.empty())
             return dialog->close(), void();
         if (QWidget* typing = dialog->focusWidget())
@@ -397,7 +528,53 @@ private:
             CheckUnitEditor();
         if (sg_->isVisible() && modelLoaded_)
             CheckSaveGameEditor();
+        if (ui_->frmUnitTable != nullptr && ui_->frmUnitTable->isVisible())
+            CheckUnitTable();
+        if (auto* table = sg_->findChild<TfrmSaveUnits*>(); table != nullptr && table->isVisible())
+            CheckSaveUnits(table);
         CheckDisk();
+    }
+
+    // Every unit type has its row, each value within its field's limits.
+    void CheckUnitTable()
+    {
+        const auto* shown = static_cast<QSortFilterProxyModel*>(ui_->frmUnitTable->tvUnits->model());
+        const QAbstractItemModel* rows = shown->sourceModel();
+        ASSERT_EQ(rows->rowCount(), Equipment.UnitCount - 1);
+        EXPECT_EQ(ui_->frmUnitTable->lblStatus->text(),
+                  QStringLiteral("%1 of %2 unit types").arg(shown->rowCount()).arg(rows->rowCount()));
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            SCOPED_TRACE("unit table row " + std::to_string(row));
+            const int code = rows->index(row, EquipmentModel::UnitCode).data().toInt();
+            ASSERT_EQ(code, row + 1);
+            EXPECT_EQ(rows->index(row, EquipmentModel::UnitName).data().toString(), Text(Equipment.UnitNames[code]));
+            for (int column = EquipmentModel::FirstNumber; column < rows->columnCount(); ++column) {
+                const NumberField& field = EquipmentModel::NumberOf(column);
+                const int value = rows->index(row, column).data().toInt();
+                EXPECT_TRUE(value >= field.minimum && value <= field.maximum && value % field.multiple == 0)
+                    << field.label << " " << value;
+            }
+        }
+    }
+
+    // Every unit of the list has its row, each value within the editor's
+    // limits and each name that of its code.
+    void CheckSaveUnits(TfrmSaveUnits* table)
+    {
+        const QAbstractItemModel* rows = static_cast<QSortFilterProxyModel*>(table->tvSaveUnits->model())->sourceModel();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            SCOPED_TRACE("save game unit row " + std::to_string(row));
+            const auto value = [&](int column) { return rows->index(row, column).data().toInt(); };
+            EXPECT_EQ(value(SaveUnitsModel::No), row + 1);
+            EXPECT_TRUE(value(SaveUnitsModel::UnitCode) >= 1 && value(SaveUnitsModel::UnitCode) < Equipment.UnitCount);
+            EXPECT_LT(value(SaveUnitsModel::TransportCode), Equipment.UnitCount);
+            EXPECT_EQ(rows->index(row, SaveUnitsModel::UnitName).data().toString(),
+                      Text(Equipment.UnitNames[value(SaveUnitsModel::UnitCode)]));
+            EXPECT_LE(value(SaveUnitsModel::Experience), 65000);
+            EXPECT_LE(value(SaveUnitsModel::TotalStrength), 15);
+            EXPECT_TRUE(value(SaveUnitsModel::CurrentStrength) <= value(SaveUnitsModel::TotalStrength)
+                        || value(SaveUnitsModel::TotalStrength) == 0);
+        }
     }
 
     // The code in the field, the current unit and the unit shown agree.
@@ -465,12 +642,17 @@ private:
             if (now == bytes)
                 continue;
             const bool equipment = path == game_.dir + EquipFileName || path == game_.dir + NameFileName;
-            ASSERT_TRUE(equipment && tableStored_) << path << " changed without a stored change";
+            const bool tableOpen = (ui_->frmUnitTable != nullptr && ui_->frmUnitTable->isVisible())
+                                   || sg_->findChild<TfrmSaveUnits*>() != nullptr;
+            ASSERT_TRUE(equipment && tableStored_ && !tableOpen) << path << " changed without a stored change";
             bytes = now;
         }
     }
 
     std::mt19937 rng_;
+    unsigned seed_;
+    Watchdog& watchdog_;
+    std::string where_;  // the seed and the step, for the watchdog
     RandomGame game_;
     std::unique_ptr<TfrmDV2Edit> ui_ = std::make_unique<TfrmDV2Edit>();
     std::unique_ptr<TfrmSearch> search_ = std::make_unique<TfrmSearch>();
@@ -497,10 +679,11 @@ TEST(RandomUserTest, EveryValueSurvivesWhateverTheUserDoes)
     std::random_device entropy;
     long steps = 0;
     int runs = 0;
+    Watchdog watchdog(std::chrono::seconds(EnvInt("DV2_RANDOM_USER_STEP_SECONDS", 30)));
     do {
         const unsigned seed = replay ? replaySeed : entropy();
         TempDir work;
-        RandomUser user(seed, work / "game/");
+        RandomUser user(seed, work / "game/", watchdog);
         const int taken = user.Run(StepsPerRun);
         steps += taken;
         ++runs;

@@ -229,6 +229,16 @@ TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
     Load(Save(NoListFile), &refused);
     EXPECT_EQ(editor->seUnitCode->value(), 199);
     EXPECT_EQ(editor->edtUnitName->text(), Name(199));
+
+    // The same when the unit attribute editor shrank the table (an undone
+    // "&Create Unit", an import) while this editor was closed.
+    editor->hide();
+    Equipment.UnitCount = 150;
+    editor->show();
+    EXPECT_EQ(editor->seUnitCode->maximum(), 149);
+    EXPECT_EQ(editor->seTransportCode->maximum(), 149);
+    EXPECT_EQ(editor->seUnitCode->value(), 149);
+    EXPECT_EQ(editor->edtUnitName->text(), Name(149));
 }
 
 }  // namespace
