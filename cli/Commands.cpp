@@ -120,18 +120,17 @@ std::vector<std::string_view> NameLines(std::string_view text, std::size_t count
 int ExportCommand(const std::string& gameDir, const std::string& outputPath)
 {
     LoadGame(gameDir);
-    const std::string csv = ExportEquipCsv(Equipment);
     if (outputPath.empty() || outputPath == "-")
-        WriteOut(csv);
+        WriteOut(ExportEquipCsv(Equipment));
     else
-        OnFile(outputPath, [&] { ReplaceFile(outputPath, csv); });
+        OnFile(outputPath, [&] { WriteEquipCsvFile(outputPath, Equipment); });
     return 0;
 }
 
 int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool dryRun)
 {
     LoadGame(gameDir);
-    const EquipCsvImport imported = ImportEquipCsv(OnFile(csvPath, [&] { return ReadWholeFile(csvPath); }), csvPath, Equipment);
+    const EquipCsvImport imported = ImportEquipCsv(OnFile(csvPath, [&] { return ReadEquipCsvFile(csvPath); }), csvPath, Equipment);
     for (const std::string& error : imported.Errors)
         std::cerr << error << '\n';
     if (!imported.Table) {

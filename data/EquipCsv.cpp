@@ -1,4 +1,6 @@
 #include "data/EquipCsv.h"
+#include "data/FileError.h"
+#include "data/FileIO.h"
 
 #include "data/Cp1252.h"
 #include "data/UnitCodes.h"
@@ -6,6 +8,7 @@
 #include <csv.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cctype>
 #include <charconv>
 #include <optional>
@@ -257,6 +260,26 @@ std::string ExportEquipCsv(const TEquipTable& table)
     return csv;
 }
 
+void WriteEquipCsvFile(const std::string& path, const TEquipTable& table)
+{
+    if (std::error_code ignored; std::filesystem::exists(path, ignored)) {
+        const std::string bytes = ReadFileStart(path, 64);
+        std::string_view start = bytes;
+        if (start.starts_with(ByteOrderMark))
+            start.remove_prefix(ByteOrderMark.size());
+        std::string title(start.substr(0, start.find_first_of("\r\n")));
+        std::erase(title, '"');  // a spreadsheet may quote every title
+        if (!start.empty() && !title.starts_with("code,"))
+            throw FileRefused(path + " is not a CSV file of the equipment table, so it was not replaced.");
+    }
+    ReplaceFile(path, ExportEquipCsv(table));
+}
+
+std::string ReadEquipCsvFile(const std::string& path)
+{
+    return ReadFileStart(path, MaxEquipCsvSize + 1);
+}
+
 EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
                               const TEquipTable& current)
 {
@@ -266,6 +289,10 @@ EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
         errors.push_back(fileName + ":" + std::to_string(line) + ":" + std::to_string(column + 1)
                          + ": " + message);
     };
+    if (csv.size() > MaxEquipCsvSize) {
+        error(1, 0, "the file is larger than a CSV file of 1024 unit types can be");
+        return result;
+    }
     const std::vector<CsvRow> rows = ReadRows(csv, fileName, errors);
     if (!errors.empty())
         return result;

@@ -32,6 +32,19 @@ struct EquipCsvImport {
     std::vector<std::string> Errors;     // every error, as "FILE:LINE:COLUMN: message"
 };
 
+// Writes the export of table to path. Campaign saves end in .csv too, so
+// an existing file is replaced only when it is empty or an earlier export
+// (its header names the code column first); anything else is refused with
+// FileRefused and left as it was.
+void WriteEquipCsvFile(const std::string& path, const TEquipTable& table);
+
+// The most a CSV file of a whole catalogue can hold: 1024 rows of well
+// under 4 KiB each. A longer file is refused without being read whole.
+constexpr std::size_t MaxEquipCsvSize = 4 * 1024 * 1024;
+// The text of a CSV file for ImportEquipCsv: at most one byte more than
+// MaxEquipCsvSize, so that the import can report a larger file.
+std::string ReadEquipCsvFile(const std::string& path);
+
 // Reads CSV text into a new table: each row starts from its raw record (or
 // the current table's record of its code), then every cell whose text
 // differs from what export writes for those bytes sets its field. Every

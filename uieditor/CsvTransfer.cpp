@@ -64,14 +64,14 @@ void ExportTableToCsv(QWidget* parent)
 {
     const std::string path = PickCsvFile(parent, QFileDialog::AcceptSave);
     if (!path.empty())
-        RunCommand(parent, [&] { ReplaceFile(path, ExportEquipCsv(Equipment)); });
+        RunCommand(parent, [&] { WriteEquipCsvFile(path, Equipment); });
 }
 
 std::unique_ptr<TEquipTable> ImportTableFromCsv(QWidget* parent)
 {
     const std::string path = PickCsvFile(parent, QFileDialog::AcceptOpen);
     EquipCsvImport imported;
-    if (path.empty() || !RunCommand(parent, [&] { imported = ImportEquipCsv(ReadWholeFile(path), path, Equipment); }))
+    if (path.empty() || !RunCommand(parent, [&] { imported = ImportEquipCsv(ReadEquipCsvFile(path), path, Equipment); }))
         return nullptr;
     if (!imported.Errors.empty())
         ShowImportErrors(parent, imported.Errors);

@@ -2,6 +2,8 @@
 #include "data/EquipCsv.h"
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
+#include "data/FileError.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -186,6 +188,7 @@ TEST(EquipCsvTest, EveryErrorIsReportedWithItsPlaceAndNothingIsImported)
         {"code,nom,name,name\r\n0\r\n1\r\n",
          {"f.csv:1:2: unknown column \"nom\"", "f.csv:1:4: column \"name\" appears twice"}},
         {"name\r\nA\r\nB\r\n", {"f.csv:1:1: the header has no \"code\" column"}},
+        {header + std::string(4 * 1024 * 1024, ' '), {"f.csv:1:1: the file is larger than"}},
         {header + "0,\"Zero\r\n\r\nstill\",Tank,x\"y\r\n", {"f.csv:2:4: malformed CSV"}},
         {header + "0,\"unclosed\r\n1,One\r\n", {"f.csv:2:2: malformed CSV"}},
         {header + "0,Zero,Tank,,12,1,\r\n", {"f.csv:2:1: 1 units, but a catalogue holds 2 to 1024"}},
@@ -212,6 +215,27 @@ TEST(EquipCsvTest, EveryErrorIsReportedWithItsPlaceAndNothingIsImported)
         ASSERT_EQ(imported.Errors.size(), c.errors.size()) << c.csv << testing::PrintToString(imported.Errors);
         for (std::size_t i = 0; i < c.errors.size(); ++i)
             EXPECT_TRUE(imported.Errors[i].starts_with(c.errors[i])) << imported.Errors[i] << "\nexpected " << c.errors[i];
+    }
+}
+
+// Campaign saves end in .csv as well: an export replaces only an earlier
+// export (quoted by a spreadsheet or not) or an empty file.
+TEST(EquipCsvTest, ExportReplacesOnlyAnEarlierExport)
+{
+    std::mt19937 random(11);
+    const auto table = RandomTable(random, 3);
+    TempDir dir;
+    const std::string campaign(12000, '\x41');
+    const std::string quoted = "\xEF\xBB\xBF\"code\",\"name\"\r\n0,x\r\n";
+    for (const std::string& before : {std::string(), quoted, campaign}) {
+        WriteBytes(dir / "GAME1.CSV", before);
+        if (before == campaign) {
+            EXPECT_THROW(WriteEquipCsvFile(dir / "GAME1.CSV", *table), FileRefused);
+            EXPECT_EQ(ReadBytes(dir / "GAME1.CSV"), campaign);
+        } else {
+            WriteEquipCsvFile(dir / "GAME1.CSV", *table);
+            EXPECT_EQ(ReadBytes(dir / "GAME1.CSV"), ExportEquipCsv(*table));
+        }
     }
 }
 
