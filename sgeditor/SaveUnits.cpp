@@ -18,6 +18,7 @@
 
 #include "sgeditor/SaveUnitsModel.h"
 #include "widgets/BulkEditDialog.h"
+#include "widgets/EnterKey.h"
 #include "widgets/SpinField.h"
 #include "widgets/UndoActions.h"
 
@@ -131,7 +132,7 @@ TfrmSaveUnits::TfrmSaveUnits(TSaveGame& image, QUndoStack* stack, QWidget* paren
     window->addLayout(buttonRow);
 
     connect(edtFilter, &QLineEdit::textChanged, rows_, &QSortFilterProxyModel::setFilterFixedString);
-    connect(tvSaveUnits, &QTableView::activated, this, &TfrmSaveUnits::chooseUnit);
+    PickRowOnEnterOrDoubleClick(tvSaveUnits, [this](const QModelIndex& index) { chooseUnit(index); });
     connect(btnBulkEdit, &QPushButton::clicked, this, &TfrmSaveUnits::btnBulkEditClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -25,6 +25,7 @@
 #include "uieditor/EquipmentCommands.h"
 #include "uieditor/EquipmentModel.h"
 #include "widgets/BulkEditDialog.h"
+#include "widgets/EnterKey.h"
 #include "widgets/Cp1252.h"
 #include "widgets/SpinField.h"
 #include "widgets/UndoActions.h"
@@ -263,9 +264,7 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     connect(cbFilterCountry, &QComboBox::currentIndexChanged, this, &TfrmUnitTable::FilterChanged);
     connect(btnBulkEdit, &QPushButton::clicked, this, &TfrmUnitTable::btnBulkEditClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    // Not activated: some desktops activate items on a single click.
-    connect(tvUnits, &QTableView::doubleClicked, this, &TfrmUnitTable::tvUnitsActivated);
-    tvUnits->installEventFilter(this);
+    PickRowOnEnterOrDoubleClick(tvUnits, [this](const QModelIndex& index) { tvUnitsActivated(index); });
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(filter_, signal, this, &TfrmUnitTable::ShowRowCount);
     // Unit types added or removed by an undo: sorted and filtered anew.
@@ -322,19 +321,6 @@ void TfrmUnitTable::btnBulkEditClick()
     std::sort(codes.begin(), codes.end());
     model_->BulkEdit(codes, EquipmentModel::FirstNumber + dialog.column(), dialog.operation(),
                      dialog.value());
-}
-
-bool TfrmUnitTable::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter on a row picks it; while a cell is edited its control gets the key.
-    if (watched == tvUnits && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && tvUnits->currentIndex().isValid()) {
-            tvUnitsActivated(tvUnits->currentIndex());
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmUnitTable::tvUnitsActivated(const QModelIndex& index)

@@ -42,9 +42,6 @@ public slots:
     void btnBulkEditClick();
     void tvUnitsActivated(const QModelIndex& index);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void FilterChanged();
     void ShowRowCount();
