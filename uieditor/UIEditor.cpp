@@ -311,7 +311,6 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
             return;
         CurrentUnit = static_cast<std::uint16_t>(Equipment.UnitCount - 1);
         seUnitCode->setEnabled(true);
-        SetUnitCodeMaximum(CurrentUnit);
         ShowUnit(CurrentUnit);
     });
     QMenu* view = mnuMain->addMenu(QStringLiteral("&View"));
@@ -567,7 +566,6 @@ void TfrmDV2Edit::ShowStep(const QUndoCommand* undone)
     if (!HasUnit())
         CurrentUnit = 1;
     seUnitCode->setEnabled(true);
-    SetUnitCodeMaximum(Equipment.UnitCount - 1);
     ShowUnit(CurrentUnit);
     SetStatus({});
 }
@@ -583,7 +581,6 @@ void TfrmDV2Edit::mnuUnitTableClick()
         CurrentUnit = frmUnitTable->ChosenUnit;
     if (!HasUnit())
         CurrentUnit = 1;
-    SetUnitCodeMaximum(Equipment.UnitCount - 1);
     ShowUnit(CurrentUnit);
 }
 
@@ -604,7 +601,6 @@ void TfrmDV2Edit::mnuImportCsvClick()
 void TfrmDV2Edit::ImportTable(const TEquipTable& table)
 {
     EquipmentHistory().push(new ReplaceTable(QStringLiteral("Import from CSV"), table));
-    SetUnitCodeMaximum(Equipment.UnitCount - 1);
     seUnitCode->setEnabled(true);
     if (!HasUnit())
         CurrentUnit = 1;
