@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the main menu's picture, a heavy tank on black, and the program icon.
 
-Writes tank.bmp (500 x 294, uncompressed 24-bit) and dv2edit.png (128 x 128,
+Writes tank.bmp (500 x 294, uncompressed 32-bit, top row first) and dv2edit.png (128 x 128,
 RGBA) beside this script. Standard library only; run it again after changing
 the drawing and commit both outputs.
 """
@@ -196,16 +196,16 @@ def draw_tank(c):
 
 
 def write_bmp(path, rows):
-    """Uncompressed 24-bit BMP: rows bottom first, BGR, padded to 4 bytes."""
+    """Uncompressed 32-bit BMP, rows top first (negative height), each pixel
+    B, G, R, 255: the layout of a QImage::Format_RGB32, so the program shows
+    the pixels where they lie in its resources, without decoding them."""
     width, height = len(rows[0]), len(rows)
-    pad = (4 - width * 3 % 4) % 4
     data = bytearray()
-    for row in reversed(rows):
+    for row in rows:
         for r, g, b, _ in row:
-            data += bytes((b, g, r))
-        data += b"\0" * pad
+            data += bytes((b, g, r, 255))
     header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, width, -height, 1, 32, 0, len(data), 2835, 2835, 0, 0)
     with open(path, "wb") as f:
         f.write(header + info + data)
 

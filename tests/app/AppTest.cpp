@@ -89,11 +89,14 @@ TEST(AppTest, FontsAndPictureShowAsDesigned)
     for (QWidget* window : QApplication::topLevelWidgets())
         EXPECT_FALSE(window->testAttribute(Qt::WA_SetFont)) << window->objectName().toStdString();
 
-    // The picture: a tank on black.
+    // The picture: a tank on black, exactly as an image reader decodes the
+    // bitmap the menu takes its pixels from.
     const QImage shown = frmSplash->JPEGImage1->pixmap().toImage();
     ASSERT_EQ(shown.size(), QSize(500, 294));
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(Qt::black));
     EXPECT_NE(shown.pixelColor(250, 170), QColor(Qt::black));
+    EXPECT_EQ(shown, QImage(":/app/tank.bmp").convertToFormat(shown.format()));
+    EXPECT_FALSE(frmSplash->windowIcon().isNull());
 }
 
 TEST(AppTest, EditorsOpenModallyAndKeepTheirStateWhenReopened)
