@@ -74,13 +74,19 @@ std::optional<unsigned char> Cp1252OfCodePoint(char32_t c)
 
 std::string Cp1252ToUtf8(std::string_view bytes)
 {
-    if (std::ranges::all_of(bytes, [](char b) { return static_cast<unsigned char>(b) < 0x80; }))
-        return std::string(bytes);  // the common case: ASCII is the same in both
     std::string text;
-    text.reserve(bytes.size());
+    AppendCp1252AsUtf8(text, bytes);
+    return text;
+}
+
+void AppendCp1252AsUtf8(std::string& text, std::string_view bytes)
+{
+    if (std::ranges::all_of(bytes, [](char b) { return static_cast<unsigned char>(b) < 0x80; })) {
+        text += bytes;  // the common case: ASCII is the same in both
+        return;
+    }
     for (char b : bytes)
         AppendUtf8(text, CodePointOfCp1252(static_cast<unsigned char>(b)));
-    return text;
 }
 
 std::optional<std::string> Utf8ToCp1252(std::string_view text)

@@ -13,5 +13,7 @@ char32_t CodePointOfCp1252(unsigned char byte);
 std::optional<unsigned char> Cp1252OfCodePoint(char32_t c);
 
 std::string Cp1252ToUtf8(std::string_view bytes);
+// Appends the UTF-8 of bytes to text, which keeps its room between calls.
+void AppendCp1252AsUtf8(std::string& text, std::string_view bytes);
 // None when the text is not UTF-8 or holds a character Windows-1252 cannot.
 std::optional<std::string> Utf8ToCp1252(std::string_view text);

@@ -9,9 +9,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <cctype>
 #include <charconv>
+#include <functional>
 #include <optional>
+#include <span>
 
 const std::array<std::string_view, CsvColumnCount> CsvColumns{
     "code",           "name",        "type",         "country",       "month",
@@ -40,15 +41,36 @@ constexpr std::array<Span, CsvColumnCount> Spans{{
 constexpr char HexDigits[] = "0123456789ABCDEF";
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
+void AppendHex(std::string& text, const TEquipRecord& record)
+{
+    const std::size_t start = text.size();
+    text.resize(start + 2 * record.size());
+    char* digit = text.data() + start;
+    for (std::uint8_t byte : record) {
+        *digit++ = HexDigits[byte >> 4];
+        *digit++ = HexDigits[byte & 15];
+    }
+}
+
 std::string Hex(const TEquipRecord& record)
 {
-    std::string text(2 * EquipRecordSize, '0');
-    for (std::size_t i = 0; i < EquipRecordSize; ++i) {
-        text[2 * i] = HexDigits[record[i] >> 4];
-        text[2 * i + 1] = HexDigits[record[i] & 15];
-    }
+    std::string text;
+    AppendHex(text, record);
     return text;
 }
+
+// The value of each byte as a hexadecimal digit, -1 for a byte that is none.
+// A table, not comparisons: in a column of random digits, every branch on
+// digit or letter would be mispredicted half of the time.
+constexpr std::array<std::int8_t, 256> HexDigitValues = [] {
+    std::array<std::int8_t, 256> values{};
+    values.fill(-1);
+    for (int i = 0; i < 16; ++i) {
+        values[static_cast<unsigned char>(HexDigits[i])] = static_cast<std::int8_t>(i);
+        values[static_cast<unsigned char>("0123456789abcdef"[i])] = static_cast<std::int8_t>(i);
+    }
+    return values;
+}();
 
 std::optional<TEquipRecord> FromHex(std::string_view text)
 {
@@ -56,10 +78,11 @@ std::optional<TEquipRecord> FromHex(std::string_view text)
         return std::nullopt;
     TEquipRecord record;
     for (std::size_t i = 0; i < EquipRecordSize; ++i) {
-        const char* begin = text.data() + 2 * i;
-        if (!std::isxdigit(static_cast<unsigned char>(begin[0]))
-            || std::from_chars(begin, begin + 2, record[i], 16).ptr != begin + 2)
+        const int high = HexDigitValues[static_cast<unsigned char>(text[2 * i])];
+        const int low = HexDigitValues[static_cast<unsigned char>(text[2 * i + 1])];
+        if ((high | low) < 0)
             return std::nullopt;
+        record[i] = static_cast<std::uint8_t>(high << 4 | low);
     }
     return record;
 }
@@ -82,20 +105,28 @@ std::optional<int> Number(std::string_view text, int maximum)
     return value <= maximum ? std::optional(value) : std::nullopt;
 }
 
-std::string CellOf(const TEquipRecord& record, const std::string& name, std::uint16_t code,
-                   std::size_t column)
+// Appends the text export shows in a column. Callers keep the string's room
+// from cell to cell: a catalogue has 22,000 of them.
+void AppendCell(std::string& cell, const TEquipRecord& record, std::string_view name, std::uint16_t code,
+                std::size_t column)
 {
+    const auto number = [&cell](int value) {
+        char digits[12];
+        cell.append(digits, std::to_chars(digits, std::end(digits), value).ptr);
+    };
     switch (column) {
-    case Code: return std::to_string(code);
-    case Name: return Cp1252ToUtf8(name);
-    case Type: {
-        const auto className = UnitClassName(record[Field::UnitClass]);
-        return className ? std::string(*className) : std::to_string(record[Field::UnitClass]);
-    }
-    case Country: return std::string(CountryName(record).value_or(""));
-    case Cost: return std::to_string(PrestigeCost(record[Field::Cost]));
-    case Raw: return Hex(record);
-    default: return std::to_string(record[Spans[column].offset]);
+    case Code: return number(code);
+    case Name: return AppendCp1252AsUtf8(cell, name);
+    case Type:
+        if (const auto className = UnitClassName(record[Field::UnitClass]))
+            cell += *className;
+        else
+            number(record[Field::UnitClass]);
+        return;
+    case Country: cell += CountryName(record).value_or(""); return;
+    case Cost: return number(PrestigeCost(record[Field::Cost]));
+    case Raw: return AppendHex(cell, record);
+    default: return number(record[Spans[column].offset]);
     }
 }
 
@@ -151,17 +182,15 @@ std::string SetField(std::size_t column, const std::string& text, TEquipRecord& 
     }
 }
 
-struct CsvRow {
-    std::size_t Line;  // where the row starts, from 1
-    std::vector<std::string> Fields;
-};
-
-// Rows as libcsv reads them, each with the line it starts on. The text is
-// fed a line at a time, so the line a row ends on is known; the line
-// breaks inside its quoted fields lead back to its first line.
+// Rows as libcsv reads them, each handed on as it ends with the line it
+// starts on. The text is fed a line at a time, so the line a row ends on is
+// known; the line breaks inside its quoted fields lead back to its first
+// line. The field strings are kept from row to row, so that reading
+// allocates nothing once the longest row has been read.
 struct CsvReader {
-    std::vector<CsvRow> Rows;
-    std::vector<std::string> Fields;
+    std::function<void(std::size_t line, std::span<const std::string> fields)> OnRow;
+    std::vector<std::string> Fields;  // the row's are the first FieldCount
+    std::size_t FieldCount = 0;
     std::size_t Line = 1;
     std::size_t BreaksInRow = 0;
     std::size_t NextRowLine = 1;  // roughly: blank lines between rows are skipped
@@ -171,13 +200,15 @@ struct CsvReader {
         auto& reader = *static_cast<CsvReader*>(self);
         const std::string_view field(static_cast<const char*>(data), data ? size : 0);
         reader.BreaksInRow += static_cast<std::size_t>(std::ranges::count(field, '\n'));
-        reader.Fields.emplace_back(field);
+        if (reader.FieldCount == reader.Fields.size())
+            reader.Fields.emplace_back();
+        reader.Fields[reader.FieldCount++].assign(field);
     }
     static void OnRowEnd(int, void* self)
     {
         auto& reader = *static_cast<CsvReader*>(self);
-        reader.Rows.push_back({reader.Line - reader.BreaksInRow, std::move(reader.Fields)});
-        reader.Fields.clear();
+        reader.OnRow(reader.Line - reader.BreaksInRow, {reader.Fields.data(), reader.FieldCount});
+        reader.FieldCount = 0;
         reader.BreaksInRow = 0;
         reader.NextRowLine = reader.Line + 1;
     }
@@ -186,16 +217,17 @@ struct CsvReader {
 // Never trims: spaces are part of a name.
 int NoSpace(unsigned char) { return 0; }
 
-// The rows of the text, or the error that stopped the reading.
-std::vector<CsvRow> ReadRows(std::string_view csv, const std::string& fileName,
-                             std::vector<std::string>& errors)
+// Hands each row of the text to onRow; returns the error that stopped the
+// reading, if any.
+std::optional<std::string> ReadRows(std::string_view csv, const std::string& fileName,
+                                    const decltype(CsvReader::OnRow)& onRow)
 {
     if (csv.starts_with(ByteOrderMark))
         csv.remove_prefix(ByteOrderMark.size());
     csv_parser parser;
     csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
     csv_set_space_func(&parser, NoSpace);
-    CsvReader reader;
+    CsvReader reader{onRow};
     bool malformed = false;
     for (std::size_t pos = 0; pos < csv.size();) {
         const std::size_t end = std::min(csv.find('\n', pos), csv.size() - 1) + 1;
@@ -210,19 +242,163 @@ std::vector<CsvRow> ReadRows(std::string_view csv, const std::string& fileName,
     if (!malformed)
         malformed = csv_fini(&parser, CsvReader::OnField, CsvReader::OnRowEnd, &reader) != 0;
     csv_free(&parser);
-    if (malformed)
-        errors.push_back(fileName + ":" + std::to_string(reader.NextRowLine) + ":"
-                         + std::to_string(reader.Fields.size() + 1)
-                         + ": malformed CSV: a quote may only open a field, and a quoted field "
-                           "must be closed before the next comma or line end");
-    return reader.Rows;
+    if (!malformed)
+        return std::nullopt;
+    return fileName + ":" + std::to_string(reader.NextRowLine) + ":" + std::to_string(reader.FieldCount + 1)
+           + ": malformed CSV: a quote may only open a field, and a quoted field must be closed "
+             "before the next comma or line end";
+}
+
+// Builds the imported table from the rows as they are read: the header
+// first, then one unit per row.
+class Importer {
+public:
+    Importer(const std::string& fileName, const TEquipTable& current, std::vector<std::string>& errors)
+        : fileName_(fileName), current_(current), errors_(errors)
+    {
+    }
+
+    void OnRow(std::size_t line, std::span<const std::string> fields)
+    {
+        if (!headerRead_) {
+            ReadHeader(line, fields);
+            headerRead_ = true;
+            headerOk_ = errors_.empty();
+            lastLine_ = line;
+            return;
+        }
+        if (!headerOk_)  // its errors are the only ones reported
+            return;
+        if (units_ < EquipCapacity)
+            ReadUnit(line, fields, static_cast<std::uint16_t>(units_));
+        lastLine_ = line;
+        ++units_;
+    }
+
+    // The table, or none when there are errors.
+    std::unique_ptr<TEquipTable> Finish()
+    {
+        if (!headerRead_)
+            Error(1, 0, "no header row");
+        else if (headerOk_ && (units_ < 2 || units_ > EquipCapacity))
+            // Reported before the errors of the rows, as the count is what is seen first.
+            errors_.insert(errors_.begin(), Where(lastLine_, 0) + std::to_string(units_)
+                                                + " units, but a catalogue holds 2 to "
+                                                + std::to_string(EquipCapacity));
+        if (!errors_.empty())
+            return nullptr;
+        table_->UnitCount = static_cast<std::uint16_t>(units_);
+        return std::move(table_);
+    }
+
+private:
+    std::string Where(std::size_t line, std::size_t column) const
+    {
+        return fileName_ + ":" + std::to_string(line) + ":" + std::to_string(column + 1) + ": ";
+    }
+    void Error(std::size_t line, std::size_t column, const std::string& message)
+    {
+        errors_.push_back(Where(line, column) + message);
+    }
+
+    void ReadHeader(std::size_t line, std::span<const std::string> titles)
+    {
+        for (std::size_t i = 0; i < titles.size(); ++i) {
+            const std::string& title = titles[i];
+            const auto found = std::ranges::find(CsvColumns, title);
+            if (found == CsvColumns.end())
+                Error(line, i, "unknown column " + Quoted(title));
+            else if (std::ranges::count(columns_, static_cast<std::size_t>(found - CsvColumns.begin())) > 0)
+                Error(line, i, "column " + Quoted(title) + " appears twice");
+            columns_.push_back(static_cast<std::size_t>(found - CsvColumns.begin()));
+        }
+        if (std::ranges::count(columns_, Code) == 0)
+            Error(line, 0, "the header has no \"code\" column");
+    }
+
+    void ReadUnit(std::size_t line, std::span<const std::string> fields, std::uint16_t code)
+    {
+        if (fields.size() != columns_.size()) {
+            Error(line, std::min(fields.size(), columns_.size()),
+                  std::to_string(fields.size()) + " fields, but the header has " + std::to_string(columns_.size()));
+            return;
+        }
+        TEquipRecord& record = table_->Records[code];
+        std::string& name = table_->UnitNames[code];
+        const bool known = code < current_.UnitCount;
+        if (known) {
+            record = current_.Records[code];
+            name = current_.UnitNames[code];
+        }
+        std::optional<std::size_t> rawField;
+        for (std::size_t i = 0; i < columns_.size(); ++i)
+            if (columns_[i] == Raw && !fields[i].empty())
+                rawField = i;
+        if (rawField) {
+            if (const auto raw = FromHex(fields[*rawField]))
+                record = *raw;
+            else
+                Error(line, *rawField, "raw is not " + std::to_string(2 * EquipRecordSize) + " hexadecimal digits");
+        } else if (!known) {
+            Error(line, 0, "unit code " + std::to_string(code)
+                               + " is beyond the current catalogue, so its raw record is needed");
+        }
+        const TEquipRecord stored = record;
+        storedName_ = name;
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            const std::string& text = fields[i];
+            if (columns_[i] == Code) {
+                if (text != std::to_string(code))
+                    Error(line, i, "code " + Quoted(text) + " where " + std::to_string(code)
+                                       + " comes next: rows run from code 0 in order");
+                continue;
+            }
+            if (columns_[i] == Raw)
+                continue;
+            shown_.clear();
+            AppendCell(shown_, stored, storedName_, code, columns_[i]);
+            if (text == shown_)
+                continue;
+            if (std::string problem = SetField(columns_[i], text, record, name); !problem.empty())
+                Error(line, i, problem);
+        }
+    }
+
+    const std::string& fileName_;
+    const TEquipTable& current_;
+    std::vector<std::string>& errors_;
+    std::unique_ptr<TEquipTable> table_ = std::make_unique<TEquipTable>();
+    std::vector<std::size_t> columns_;  // which column each field of a row is
+    bool headerRead_ = false, headerOk_ = false;
+    std::size_t units_ = 0;  // the rows after the header
+    std::size_t lastLine_ = 1;  // of the last row read
+    std::string storedName_, shown_;  // kept from row to row
+};
+
+// A field as RFC 4180 writes it: quoted when it holds a comma, quote or line break.
+void AppendCsvField(std::string& out, std::string_view field)
+{
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+    if (std::ranges::none_of(field, special)) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (char c : field) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
 }
 
 }  // namespace
 
 std::string CsvCell(const TEquipTable& table, std::uint16_t code, std::size_t column)
 {
-    return CellOf(table.Records[code], table.UnitNames[code], code, column);
+    std::string cell;
+    AppendCell(cell, table.Records[code], table.UnitNames[code], code, column);
+    return cell;
 }
 
 void AppendCsvLine(std::string& out, const std::vector<std::string>& fields)
@@ -230,18 +406,7 @@ void AppendCsvLine(std::string& out, const std::vector<std::string>& fields)
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out += ',';
-        const std::string& field = fields[i];
-        if (field.find_first_of(",\"\r\n") == std::string::npos) {
-            out += field;
-            continue;
-        }
-        out += '"';
-        for (char c : field) {
-            if (c == '"')
-                out += '"';
-            out += c;
-        }
-        out += '"';
+        AppendCsvField(out, fields[i]);
     }
     out += "\r\n";
 }
@@ -251,11 +416,21 @@ std::string ExportEquipCsv(const TEquipTable& table)
     std::string csv;
     csv.reserve(300 * (table.UnitCount + 1u));
     AppendCsvLine(csv, {CsvColumns.begin(), CsvColumns.end()});
-    std::vector<std::string> fields(CsvColumnCount);
+    std::string text;
     for (std::uint16_t code = 0; code < table.UnitCount; ++code) {
-        for (std::size_t column = 0; column < CsvColumnCount; ++column)
-            fields[column] = CsvCell(table, code, column);
-        AppendCsvLine(csv, fields);
+        const TEquipRecord& record = table.Records[code];
+        for (std::size_t column = 0; column < CsvColumnCount; ++column) {
+            if (column > 0)
+                csv += ',';
+            if (column != Name && column != Type && column != Country) {
+                AppendCell(csv, record, table.UnitNames[code], code, column);  // digits only
+                continue;
+            }
+            text.clear();
+            AppendCell(text, record, table.UnitNames[code], code, column);
+            AppendCsvField(csv, text);
+        }
+        csv += "\r\n";
     }
     return csv;
 }
@@ -284,90 +459,18 @@ EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
                               const TEquipTable& current)
 {
     EquipCsvImport result;
-    std::vector<std::string>& errors = result.Errors;
-    const auto error = [&](std::size_t line, std::size_t column, const std::string& message) {
-        errors.push_back(fileName + ":" + std::to_string(line) + ":" + std::to_string(column + 1)
-                         + ": " + message);
-    };
     if (csv.size() > MaxEquipCsvSize) {
-        error(1, 0, "the file is larger than a CSV file of 1024 unit types can be");
+        result.Errors.push_back(fileName + ":1:1: the file is larger than a CSV file of 1024 unit types can be");
         return result;
     }
-    const std::vector<CsvRow> rows = ReadRows(csv, fileName, errors);
-    if (!errors.empty())
-        return result;
-    if (rows.empty()) {
-        error(1, 0, "no header row");
+    Importer importer(fileName, current, result.Errors);
+    if (auto malformed = ReadRows(csv, fileName, [&](std::size_t line, std::span<const std::string> fields) {
+            importer.OnRow(line, fields);
+        })) {
+        result.Errors = {*malformed};
         return result;
     }
-
-    // Which column each field of a row is.
-    std::vector<std::size_t> columns;
-    for (std::size_t i = 0; i < rows[0].Fields.size(); ++i) {
-        const std::string& title = rows[0].Fields[i];
-        const auto found = std::ranges::find(CsvColumns, title);
-        if (found == CsvColumns.end())
-            error(rows[0].Line, i, "unknown column " + Quoted(title));
-        else if (std::ranges::count(columns, static_cast<std::size_t>(found - CsvColumns.begin())) > 0)
-            error(rows[0].Line, i, "column " + Quoted(title) + " appears twice");
-        columns.push_back(static_cast<std::size_t>(found - CsvColumns.begin()));
-    }
-    if (std::ranges::count(columns, Code) == 0)
-        error(rows[0].Line, 0, "the header has no \"code\" column");
-    if (!errors.empty())
-        return result;
-    const std::size_t count = rows.size() - 1;
-    if (count < 2 || count > EquipCapacity)
-        error(rows.back().Line, 0, std::to_string(count) + " units, but a catalogue holds 2 to "
-                                       + std::to_string(EquipCapacity));
-
-    auto table = std::make_unique<TEquipTable>();
-    table->UnitCount = static_cast<std::uint16_t>(std::min(count, EquipCapacity));
-    for (std::uint16_t code = 0; code < table->UnitCount; ++code) {
-        const CsvRow& row = rows[code + 1u];
-        if (row.Fields.size() != columns.size()) {
-            error(row.Line, std::min(row.Fields.size(), columns.size()),
-                  std::to_string(row.Fields.size()) + " fields, but the header has "
-                      + std::to_string(columns.size()));
-            continue;
-        }
-        TEquipRecord& record = table->Records[code];
-        std::string& name = table->UnitNames[code];
-        const bool known = code < current.UnitCount;
-        if (known) {
-            record = current.Records[code];
-            name = current.UnitNames[code];
-        }
-        std::optional<std::size_t> rawField;
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            if (columns[i] == Raw && !row.Fields[i].empty())
-                rawField = i;
-        if (rawField) {
-            if (const auto raw = FromHex(row.Fields[*rawField]))
-                record = *raw;
-            else
-                error(row.Line, *rawField, "raw is not " + std::to_string(2 * EquipRecordSize)
-                                               + " hexadecimal digits");
-        } else if (!known) {
-            error(row.Line, 0, "unit code " + std::to_string(code)
-                                   + " is beyond the current catalogue, so its raw record is needed");
-        }
-        const TEquipRecord stored = record;
-        const std::string storedName = name;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            const std::string& text = row.Fields[i];
-            if (columns[i] == Code) {
-                if (text != std::to_string(code))
-                    error(row.Line, i, "code " + Quoted(text) + " where " + std::to_string(code)
-                                           + " comes next: rows run from code 0 in order");
-            } else if (columns[i] != Raw && text != CellOf(stored, storedName, code, columns[i])) {
-                if (std::string problem = SetField(columns[i], text, record, name); !problem.empty())
-                    error(row.Line, i, problem);
-            }
-        }
-    }
-    if (errors.empty())
-        result.Table = std::move(table);
+    result.Table = importer.Finish();
     return result;
 }
 

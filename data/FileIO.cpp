@@ -16,6 +16,8 @@
 namespace {
 
 constexpr std::size_t BlockSize = 65536;
+// The most room reserved for a file before it is read.
+constexpr std::size_t MaxReserve = 64 * 1024 * 1024;
 
 [[noreturn]] void ThrowErrno()
 {
@@ -210,12 +212,15 @@ std::string ReadFileStart(const std::string& path, std::size_t limit)
 {
     File file = File::OpenExisting(path, false);
     std::string bytes;
-    while (bytes.size() < limit) {
+    // The size is not trusted: it only sets the room of the first read.
+    bytes.reserve(std::min(limit, std::min(file.Size(), MaxReserve) + 1));
+    for (;;) {
         const std::size_t done = bytes.size();
-        bytes.resize(done + std::min(BlockSize, limit - done));
-        const std::size_t read = file.ReadUpTo(bytes.data() + done, bytes.size() - done);
+        const std::size_t room = std::min(limit - done, std::max(bytes.capacity() - done, BlockSize));
+        bytes.resize(done + room);
+        const std::size_t read = file.ReadUpTo(bytes.data() + done, room);
         bytes.resize(done + read);
-        if (read == 0)
+        if (read < room || bytes.size() == limit)
             break;
     }
     file.Close();
