@@ -99,22 +99,6 @@ std::string ChangesText(const std::vector<EquipChange>& changes, bool asCsv)
     return text;
 }
 
-// The names file's lines as they stand, by its reading rules but uncut,
-// so that what loading cuts off can be shown.
-std::vector<std::string_view> NameLines(std::string_view text, std::size_t count)
-{
-    text = text.substr(0, text.find('\x1A'));
-    std::vector<std::string_view> lines;
-    while (lines.size() < count && !text.empty()) {
-        const std::size_t end = std::min(text.find('\r'), text.size());
-        lines.push_back(text.substr(0, end));
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (text.starts_with('\n'))
-            text.remove_prefix(1);
-    }
-    return lines;
-}
-
 }  // namespace
 
 int ExportCommand(const std::string& gameDir, const std::string& outputPath)
@@ -169,8 +153,7 @@ int CheckCommand(const std::string& gameDir)
 {
     const auto table = ReadGame(gameDir);
     const std::string txt = ResolveCase(AsDir(gameDir), NameFileName);
-    const std::string text = OnFile(txt, [&] { return ReadWholeFile(txt); });
-    const std::vector<std::string_view> lines = NameLines(text, table->UnitCount);
+    const std::vector<std::uint64_t> lengths = OnFile(txt, [&] { return NameLineLengths(txt, table->UnitCount); });
     std::string found;
     // Code 0 is never shown.
     for (std::uint16_t code = 1; code < table->UnitCount; ++code) {
@@ -198,8 +181,8 @@ int CheckCommand(const std::string& gameDir)
         const int storedCode = r[Field::UnitCode] | r[Field::UnitCode + 1] << 8;
         if (storedCode != code)
             report("record holds unit code " + std::to_string(storedCode));
-        if (code < lines.size() && lines[code].size() > MaxUnitNameLength)
-            report("name is " + std::to_string(lines[code].size()) + " characters long; "
+        if (code < lengths.size() && lengths[code] > MaxUnitNameLength)
+            report("name is " + std::to_string(lengths[code]) + " characters long; "
                    + std::to_string(MaxUnitNameLength) + " are kept");
         if (table->UnitNames[code].find('\n') != std::string::npos)
             report("name holds a line feed, which other programs take for a line end");

@@ -103,14 +103,24 @@ public:
 
     void Skip() { ++pos_; }
 
+    // Where in the file the next byte lies.
+    std::uint64_t Offset() const { return offset_ + pos_; }
+
 private:
     // The text ends at the first Ctrl-Z, so nothing after it is read.
     bool Refill(bool skipHoles)
     {
-        if (ended_ || (skipHoles && !file_.SkipHoles()))
+        if (ended_)
             return false;
+        offset_ += size_;
+        size_ = pos_ = 0;
+        if (skipHoles) {
+            const bool data = file_.SkipHoles();
+            offset_ = data ? file_.Position() : file_.Size();
+            if (!data)
+                return false;
+        }
         size_ = file_.ReadUpTo(buffer_.data(), buffer_.size());
-        pos_ = 0;
         if (const void* ctrlZ = std::memchr(buffer_.data(), CtrlZ, size_)) {
             size_ = static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_.data());
             ended_ = true;
@@ -121,6 +131,7 @@ private:
     const File& file_;
     std::array<char, 65536> buffer_;
     std::size_t pos_ = 0, size_ = 0;
+    std::uint64_t offset_ = 0;  // of the buffer's first byte
     bool ended_ = false;
 };
 
@@ -154,6 +165,28 @@ void LoadEquipFile(const std::string& path, TEquipTable& table)
 void LoadNameFile(const std::string& path, TEquipTable& table)
 {
     ReadNames(path, table.UnitCount, table.UnitNames);
+}
+
+std::vector<std::uint64_t> NameLineLengths(const std::string& path, std::size_t count)
+{
+    File file = File::OpenExisting(path, false);
+    NameReader reader(file);
+    std::vector<std::uint64_t> lengths;
+    std::string kept;  // the part of a line loading keeps, not needed here
+    for (std::uint64_t begin = 0; lengths.size() < count; begin = reader.Offset()) {
+        kept.clear();
+        const int stop = reader.ReadLine(kept);
+        const std::uint64_t end = reader.Offset() - (stop == '\r' ? 1 : 0);
+        if (stop != '\r' && end == begin)
+            break;
+        lengths.push_back(end - begin);
+        if (stop != '\r')
+            break;
+        if (reader.Peek() == '\n')
+            reader.Skip();
+    }
+    file.Close();
+    return lengths;
 }
 
 void LoadEquipment(const std::string& eqpPath, const std::string& txtPath)

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The game's catalogue of unit types: EQUIP97.EQP (a 2-byte little-endian
 // count, then one 73-byte record per unit type) and EQUIP97.TXT (one name
@@ -67,6 +68,10 @@ void LoadEquipment(const std::string& eqpPath, const std::string& txtPath);
 // Ctrl-Z or the end of the file ends the text, 28 characters are kept).
 void LoadEquipFile(const std::string& path, TEquipTable& table);
 void LoadNameFile(const std::string& path, TEquipTable& table);
+// The length of each of the first count lines of a names file as it stands,
+// uncut, by the same rules; fewer when the text ends first. Holes in a
+// sparse file count as the zero bytes they read as, unread.
+std::vector<std::uint64_t> NameLineLengths(const std::string& path, std::size_t count);
 
 // Writes the table back: the count and records over the start of the
 // existing EQP file (never created, never shortened: bytes after the last

@@ -163,6 +163,14 @@ std::size_t File::Size() const
     return static_cast<std::size_t>(st.st_size);
 }
 
+std::uint64_t File::Position() const
+{
+    const off_t pos = lseek(fd_, 0, SEEK_CUR);
+    if (pos < 0)
+        ThrowErrno();
+    return static_cast<std::uint64_t>(pos);
+}
+
 std::size_t File::ReadUpTo(void* buffer, std::size_t size) const
 {
     auto* out = static_cast<char*>(buffer);

@@ -25,6 +25,7 @@ public:
     ~File();
 
     std::size_t Size() const;
+    std::uint64_t Position() const;
     // Reads exactly size bytes; fewer left in the file is "Read beyond end of file".
     void ReadExact(void* buffer, std::size_t size) const;
     // Reads up to size bytes; returns how many there were before the end.

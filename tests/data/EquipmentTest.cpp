@@ -59,18 +59,21 @@ TEST(EquipmentTest, NamesAreReadAndWrittenByTheGameRules)
     const struct {
         std::string file;
         std::array<std::string, 7> names;
+        std::vector<std::uint64_t> lengths;  // of the lines, uncut
     } files[] = {
-        {"fewer\r\nlines\r\n", {"fewer", "lines", "", "", "", "", ""}},
+        {"fewer\r\nlines\r\n", {"fewer", "lines", "", "", "", "", ""}, {5, 5}},
         // A CR LF split where the reader's blocks of 64 KiB meet.
-        {std::string(65535, 'x') + "\r\nnext\r\n", {std::string(28, 'x'), "next", "", "", "", "", ""}},
+        {std::string(65535, 'x') + "\r\nnext\r\n", {std::string(28, 'x'), "next", "", "", "", "", ""}, {65535, 4}},
         {forty + "\r\n" + "lf\nin name\r" + "cr only\r\r\n" + "tail\x1A" + "after\r\n",
-         {forty.substr(0, 28), "lf\nin name", "cr only", "", "tail", "", ""}},
+         {forty.substr(0, 28), "lf\nin name", "cr only", "", "tail", "", ""}, {40, 10, 7, 0, 4}},
     };
-    for (const auto& [file, names] : files) {
+    for (const auto& [file, names, lengths] : files) {
         WriteBytes(dir / "names", file);
         LoadNameFile(dir / "names", table);
         for (std::size_t k = 0; k < names.size(); ++k)
             EXPECT_EQ(table.UnitNames[k], names[k]) << "name " << k;
+        EXPECT_EQ(NameLineLengths(dir / "names", names.size()), lengths);
+        EXPECT_EQ(NameLineLengths(dir / "names", 1), std::vector(lengths.begin(), lengths.begin() + 1));
     }
 
     // Written as they would read back: a CR or Ctrl-Z would shift every later name.
