@@ -103,11 +103,11 @@ std::string ChangesText(const std::vector<EquipChange>& changes, bool asCsv)
 
 int ExportCommand(const std::string& gameDir, const std::string& outputPath)
 {
-    LoadGame(gameDir);
+    const auto table = ReadGame(gameDir);
     if (outputPath.empty() || outputPath == "-")
-        WriteOut(ExportEquipCsv(Equipment));
+        WriteOut(ExportEquipCsv(*table));
     else
-        OnFile(outputPath, [&] { WriteEquipCsvFile(outputPath, Equipment); });
+        OnFile(outputPath, [&] { WriteEquipCsvFile(outputPath, *table); });
     return 0;
 }
 

@@ -42,10 +42,10 @@ struct EquipRecords {
     std::array<std::uint8_t, 2 + EquipCapacity * EquipRecordSize> bytes;
 };
 
-const EquipRecords& ReadEquipRecords(const std::string& path)
+const EquipRecords& ReadEquipRecords(const std::string& path, bool forWriting)
 {
     static EquipRecords records;
-    File file = File::OpenExisting(path, true);
+    File file = File::OpenExisting(path, forWriting);
     const std::size_t got = file.ReadUpTo(records.bytes.data(), records.bytes.size());
     if (got < 2)
         throw FileError(ErrorCode::ReadBeyondEnd);
@@ -159,7 +159,7 @@ void ReadNames(const std::string& path, std::size_t count, std::array<std::strin
 
 void LoadEquipFile(const std::string& path, TEquipTable& table)
 {
-    StoreRecords(ReadEquipRecords(path), table);
+    StoreRecords(ReadEquipRecords(path, false), table);
 }
 
 void LoadNameFile(const std::string& path, TEquipTable& table)
@@ -195,7 +195,7 @@ void LoadEquipment(const std::string& eqpPath, const std::string& txtPath)
     // leaves it as it was. The names are swapped in, keeping the strings
     // of the last load for the next one.
     static std::array<std::string, EquipCapacity> names;
-    const EquipRecords& records = ReadEquipRecords(eqpPath);
+    const EquipRecords& records = ReadEquipRecords(eqpPath, true);
     ReadNames(txtPath, records.count, names);
     StoreRecords(records, Equipment);
     for (std::size_t k = 0; k < records.count; ++k)

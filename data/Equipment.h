@@ -66,6 +66,7 @@ void LoadEquipment(const std::string& eqpPath, const std::string& txtPath);
 // records, then UnitCount names by the reading rules of the names file (CR
 // ends a line and a following LF is skipped, an LF alone is no line end,
 // Ctrl-Z or the end of the file ends the text, 28 characters are kept).
+// Such a table is only read, so a read-only EQP file loads.
 void LoadEquipFile(const std::string& path, TEquipTable& table);
 void LoadNameFile(const std::string& path, TEquipTable& table);
 // The length of each of the first count lines of a names file as it stands,

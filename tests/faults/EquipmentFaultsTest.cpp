@@ -1,6 +1,7 @@
 #include "data/Equipment.h"
 #include "tests/faults/Faults.h"
 #include "tests/support/TestSupport.h"
+#include "tools/makedemo/DemoUnits.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,25 @@ TEST(EquipmentFaultsTest, SavesWriteWholeWhatCannotBeReplaced)
         chmod(dir.path().c_str(), 0777);
     }
     EXPECT_EQ(fs::file_size(eqp), huge);
+}
+
+// A catalogue that may only be read: the editor's load refuses it, since
+// it must be able to save it; reading it into a table of one's own, as
+// dv2tool export, diff and check do, does not.
+TEST(EquipmentFaultsTest, ReadOnlyCatalogueIsReadButNotLoadedForEditing)
+{
+    const TempDir dir;
+    CopyDemo(dir.path());
+    OpenToOthers(dir.path());
+    const std::string eqp = dir / EquipFileName, txt = dir / NameFileName;
+    chmod(eqp.c_str(), 0444);
+    chmod(txt.c_str(), 0444);
+    const AsNobody nobody;
+    EXPECT_EQ(ErrorText([&] { LoadEquipment(eqp, txt); }), "File access denied");
+    auto table = std::make_unique<TEquipTable>();
+    LoadEquipFile(eqp, *table);
+    LoadNameFile(txt, *table);
+    EXPECT_EQ(table->UnitCount, DemoUnit::Count);
 }
 
 // Of a names file of 200 GB whose first line end is at its end, the first
