@@ -82,7 +82,7 @@ void BM_CsvImport(benchmark::State& state)
     for (auto _ : state) {
         LoadEquipment(EquipPath(), NamePath());
         const std::string& path = paths[turn++ % 2];
-        Equipment = *ImportEquipCsv(ReadWholeFile(path), path, Equipment).Table;
+        Equipment = *ImportEquipCsv(ReadEquipCsvFile(path), path, Equipment).Table;
         SaveEquipment(EquipPath(), NamePath());
     }
     // The other cases read the inputs as they were made.
