@@ -422,6 +422,8 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
     seMove->setEnabled(record[Field::Movement] != 0);
     seFuel->setEnabled(record[Field::Fuel] != 0);
     UnitChanged = false;
+    shownRecord_ = record;
+    shownName_ = Equipment.UnitNames[code];
 }
 
 void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
@@ -435,6 +437,8 @@ void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
         for (const ByteField& field : ByteFields)
             record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
     });
+    shownRecord_ = Equipment.Records[code];
+    shownName_ = Equipment.UnitNames[code];
     SetStatus(QStringLiteral("Unit information has been updated"));
 }
 
@@ -628,10 +632,13 @@ void TfrmDV2Edit::FormActivate()
     if (CurrentUnit == 0)
         return;  // nothing loaded here yet
     SetUnitCodeMaximum(Equipment.UnitCount - 1);
-    if (!HasUnit()) {
+    if (!HasUnit())
         CurrentUnit = 1;
-        ShowUnit(CurrentUnit);
-    }
+    // The save game editor reads the table from disk again, which discards
+    // the changes not saved here: show what it read, not what was shown.
+    else if (Equipment.Records[CurrentUnit] == shownRecord_ && Equipment.UnitNames[CurrentUnit] == shownName_)
+        return;
+    ShowUnit(CurrentUnit);
 }
 
 void TfrmDV2Edit::showEvent(QShowEvent* event)

@@ -2,6 +2,9 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <string>
+
+#include "data/Equipment.h"
 
 class QComboBox;
 class QGroupBox;
@@ -13,7 +16,6 @@ class QStatusBar;
 class QUndoCommand;
 class SpinField;
 class TfrmUnitTable;
-struct TEquipTable;
 
 // The unit attribute editor: shows one unit type of the equipment table at
 // a time, edits it, creates unit types as copies and writes the equipment
@@ -142,6 +144,11 @@ private:
     void PickGameDir();
     void SetUnitCodeMaximum(int maximum);
     void ShowStep(const QUndoCommand* undone);
+
+    // The unit as the table held it when it was last shown or updated here,
+    // so that a table read again from disk meanwhile is noticed.
+    TEquipRecord shownRecord_{};
+    std::string shownName_;
 };
 
 extern TfrmDV2Edit* frmDV2Edit;

@@ -2,6 +2,7 @@
 // their state between openings. ProgramTest checks the windows at start-up.
 #include "app/Splash.h"
 #include "app/Windows.h"
+#include "data/Equipment.h"
 #include "sgeditor/SGEditor.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -133,6 +134,32 @@ TEST(AppTest, EditorsOpenModallyAndKeepTheirStateWhenReopened)
         ASSERT_EQ(modal, frmDV2Edit);
         EXPECT_EQ(frmDV2Edit->seUnitCode->value(), 2);
         EXPECT_EQ(frmDV2Edit->edtUnitName->text(), "Renamed, not updated");
+        frmDV2Edit->btnReturn->click();
+    });
+}
+
+// A save game load reads the equipment table from disk again, discarding
+// the unit editor's unsaved changes: the editor then shows what was read.
+TEST(AppTest, UnitEditorShowsTheTableAsASaveGameLoadReadIt)
+{
+    StartProgram();
+    std::string stored;
+    OpenFromMainMenu(Qt::Key_A, [&](QWidget*) {
+        if (frmDV2Edit->CurrentUnit == 0)  // run on its own
+            frmDV2Edit->btnLoad->click();
+        stored = Equipment.UnitNames[frmDV2Edit->CurrentUnit];
+        frmDV2Edit->edtUnitName->setText("Updated, not saved");
+        frmDV2Edit->btnUpdate->click();
+        frmDV2Edit->btnReturn->click();
+    });
+    OpenFromMainMenu(Qt::Key_S, [&](QWidget*) {
+        AnswerFileDialog(QDir::currentPath() + "/game/SAVE/" + DemoSaves::CampaignFile);
+        frmDV2SGEdit->btnLoad->click();
+        frmDV2SGEdit->btnExit->click();
+    });
+    OpenFromMainMenu(Qt::Key_A, [&](QWidget*) {
+        EXPECT_EQ(Equipment.UnitNames[frmDV2Edit->CurrentUnit], stored);
+        EXPECT_EQ(frmDV2Edit->edtUnitName->text().toStdString(), stored);
         frmDV2Edit->btnReturn->click();
     });
 }
