@@ -39,6 +39,7 @@
 #include "sgeditor/SaveUnitsModel.h"
 #include "tests/random/RandomGame.h"
 #include "tests/support/TestSupport.h"
+#include "uieditor/EquipmentCommands.h"
 #include "uieditor/EquipmentModel.h"
 #include "uieditor/UIEditor.h"
 #include "uieditor/UnitTable.h"
@@ -124,7 +125,9 @@ public:
             disk_[save] = ReadBytes(save);
         for (const char* name : {EquipFileName, NameFileName})
             disk_[game_.dir + name] = ReadBytes(game_.dir + name);
+        // A run starts as the program does, so that its seed replays it alone.
         Equipment = TEquipTable{};
+        EquipmentHistory().clear();
         GameDir.clear();
         SaveGameDir.clear();
         SettingsDir = dir + "start";
