@@ -67,6 +67,21 @@ std::vector<std::string> NamesByTheFormat(std::string_view text, std::size_t cou
     return names;
 }
 
+// The lengths of those lines, uncut; fewer when the text ends first.
+std::vector<std::uint64_t> LineLengthsByTheFormat(std::string_view text, std::size_t count)
+{
+    text = text.substr(0, text.find('\x1A'));
+    std::vector<std::uint64_t> lengths;
+    while (lengths.size() < count && !text.empty()) {
+        const std::size_t end = std::min(text.find('\r'), text.size());
+        lengths.push_back(end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (text.starts_with('\n'))
+            text.remove_prefix(1);
+    }
+    return lengths;
+}
+
 void CheckLoaded(std::string_view eqp, std::string_view txt, const std::string& eqpPath, const std::string& txtPath)
 {
     // A count of 2 to 1024, then 73-byte records.
@@ -75,6 +90,7 @@ void CheckLoaded(std::string_view eqp, std::string_view txt, const std::string& 
     FUZZ_CHECK(static_cast<std::uint8_t>(eqp[0]) + 256u * static_cast<std::uint8_t>(eqp[1]) == count);
     FUZZ_CHECK(eqp.size() >= 2 + 73 * count);
     const std::vector<std::string> names = NamesByTheFormat(txt, count);
+    FUZZ_CHECK(NameLineLengths(txtPath, count) == LineLengthsByTheFormat(txt, count));
     for (std::size_t k = 0; k < count; ++k) {
         FUZZ_CHECK(std::memcmp(Equipment.Records[k].data(), eqp.data() + 2 + 73 * k, 73) == 0);
         FUZZ_CHECK(Equipment.UnitNames[k] == names[k]);
