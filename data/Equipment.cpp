@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 TEquipTable Equipment;
 
@@ -73,8 +74,25 @@ void StoreRecords(const EquipRecords& records, TEquipTable& table)
 // zero bytes, so no line end).
 class NameReader {
 public:
-    static constexpr int End = -1;  // Ctrl-Z or the end of the file: the end of the text
     explicit NameReader(const File& file) : file_(file) {}
+
+    // Reads the next line: appends up to MaxUnitNameLength of its
+    // characters to name, skips the CR (and an LF right after it) that ends
+    // it, and returns its whole length; none when the text has ended.
+    std::optional<std::uint64_t> NextLine(std::string& name)
+    {
+        const std::uint64_t begin = Offset();
+        const int stop = ReadLine(name);
+        const std::uint64_t end = Offset() - (stop == '\r' ? 1 : 0);
+        if (stop != '\r')
+            return end == begin ? std::nullopt : std::optional(end - begin);
+        if (Peek() == '\n')
+            ++pos_;
+        return end - begin;
+    }
+
+private:
+    static constexpr int End = -1;  // Ctrl-Z or the end of the file: the end of the text
 
     // Appends the line up to MaxUnitNameLength characters to name; returns
     // what ended it: CR or End.
@@ -101,13 +119,11 @@ public:
         return buffer_[pos_];
     }
 
-    void Skip() { ++pos_; }
-
     // Where in the file the next byte lies.
     std::uint64_t Offset() const { return offset_ + pos_; }
 
-private:
-    // The text ends at the first Ctrl-Z, so nothing after it is read.
+    // The text ends at the first Ctrl-Z or where the data ends, and nothing
+    // after that is read.
     bool Refill(bool skipHoles)
     {
         if (ended_)
@@ -115,16 +131,17 @@ private:
         offset_ += size_;
         size_ = pos_ = 0;
         if (skipHoles) {
-            const bool data = file_.SkipHoles();
-            offset_ = data ? file_.Position() : file_.Size();
-            if (!data)
-                return false;
+            const auto data = file_.SkipHoles();
+            offset_ = data ? *data : file_.Size();
+            ended_ = !data;
         }
-        size_ = file_.ReadUpTo(buffer_.data(), buffer_.size());
+        if (!ended_)
+            size_ = file_.ReadUpTo(buffer_.data(), buffer_.size());
         if (const void* ctrlZ = std::memchr(buffer_.data(), CtrlZ, size_)) {
             size_ = static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_.data());
             ended_ = true;
         }
+        ended_ = ended_ || size_ == 0;
         return size_ > 0;
     }
 
@@ -144,13 +161,7 @@ void ReadNames(const std::string& path, std::size_t count, std::array<std::strin
     bool ended = false;
     for (std::size_t k = 0; k < count; ++k) {
         names[k].clear();
-        if (ended)
-            continue;
-        const int stop = reader.ReadLine(names[k]);
-        if (stop != '\r')
-            ended = true;
-        else if (reader.Peek() == '\n')
-            reader.Skip();
+        ended = ended || !reader.NextLine(names[k]);
     }
     file.Close();
 }
@@ -173,17 +184,12 @@ std::vector<std::uint64_t> NameLineLengths(const std::string& path, std::size_t 
     NameReader reader(file);
     std::vector<std::uint64_t> lengths;
     std::string kept;  // the part of a line loading keeps, not needed here
-    for (std::uint64_t begin = 0; lengths.size() < count; begin = reader.Offset()) {
+    while (lengths.size() < count) {
         kept.clear();
-        const int stop = reader.ReadLine(kept);
-        const std::uint64_t end = reader.Offset() - (stop == '\r' ? 1 : 0);
-        if (stop != '\r' && end == begin)
+        const auto length = reader.NextLine(kept);
+        if (!length)
             break;
-        lengths.push_back(end - begin);
-        if (stop != '\r')
-            break;
-        if (reader.Peek() == '\n')
-            reader.Skip();
+        lengths.push_back(*length);
     }
     file.Close();
     return lengths;

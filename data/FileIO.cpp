@@ -163,14 +163,6 @@ std::size_t File::Size() const
     return static_cast<std::size_t>(st.st_size);
 }
 
-std::uint64_t File::Position() const
-{
-    const off_t pos = lseek(fd_, 0, SEEK_CUR);
-    if (pos < 0)
-        ThrowErrno();
-    return static_cast<std::uint64_t>(pos);
-}
-
 std::size_t File::ReadUpTo(void* buffer, std::size_t size) const
 {
     auto* out = static_cast<char*>(buffer);
@@ -195,17 +187,17 @@ void File::ReadExact(void* buffer, std::size_t size) const
         throw FileError(ErrorCode::ReadBeyondEnd);
 }
 
-bool File::SkipHoles() const
+std::optional<std::uint64_t> File::SkipHoles() const
 {
     const off_t pos = lseek(fd_, 0, SEEK_CUR);
     if (pos < 0)
         ThrowErrno();
-    if (lseek(fd_, pos, SEEK_DATA) >= 0)
-        return true;
+    if (const off_t data = lseek(fd_, pos, SEEK_DATA); data >= 0)
+        return static_cast<std::uint64_t>(data);
     if (errno == ENXIO)
-        return false;
+        return std::nullopt;
     if (errno == EINVAL)  // holes are not known here: everything is data
-        return true;
+        return static_cast<std::uint64_t>(pos);
     ThrowErrno();
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,14 +26,13 @@ public:
     ~File();
 
     std::size_t Size() const;
-    std::uint64_t Position() const;
     // Reads exactly size bytes; fewer left in the file is "Read beyond end of file".
     void ReadExact(void* buffer, std::size_t size) const;
     // Reads up to size bytes; returns how many there were before the end.
     std::size_t ReadUpTo(void* buffer, std::size_t size) const;
     // Moves the read position past the holes of a sparse file (which read
-    // as zero bytes); false when nothing but holes is left.
-    bool SkipHoles() const;
+    // as zero bytes) and returns it; none when nothing but holes is left.
+    std::optional<std::uint64_t> SkipHoles() const;
     void Close();
 
 private:

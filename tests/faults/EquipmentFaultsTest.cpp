@@ -238,6 +238,14 @@ TEST(EquipmentFaultsTest, HugeSparseNamesFileLoads)
     EXPECT_EQ(Equipment.UnitNames[1], "end");
     EXPECT_EQ(Equipment.UnitNames[Equipment.UnitCount - 1], "");
     EXPECT_EQ(NameLineLengths(txt, Equipment.UnitCount), (std::vector<std::uint64_t>{huge - 5, 3}));
+
+    // All hole: one line as long as the file, and no second name.
+    fs::resize_file(txt, 0);
+    fs::resize_file(txt, huge);
+    LoadEquipment(dir / EquipFileName, txt);
+    EXPECT_EQ(Equipment.UnitNames[0], std::string(28, '\0'));
+    EXPECT_EQ(Equipment.UnitNames[1], "");
+    EXPECT_EQ(NameLineLengths(txt, Equipment.UnitCount), std::vector<std::uint64_t>{huge});
 }
 
 }  // namespace
