@@ -8,6 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh $(grep -v '^#' scripts/packages.txt)
 appstreamcli validate --no-net packaging/*.metainfo.xml
+# Every hardening feature dpkg-buildflags knows (bindnow is off by default).
 # CMake reads no CPPFLAGS, so the preprocessor's (_FORTIFY_SOURCE) join the compiler's.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
