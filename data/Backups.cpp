@@ -9,9 +9,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <regex>
 #include <set>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -125,10 +128,25 @@ fs::path PlaceInRun(const std::string& key)
     return place;
 }
 
-// Copies a file to its place in the run: whole under a temporary name, then
-// renamed, so that a copy under its own name is always complete.
-void CopyIntoRun(const std::string& key, const fs::path& copy)
+// Flushes a directory's entries, so that a rename in it outlasts a power cut.
+void SyncDirectory(const fs::path& dir)
 {
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileError::FromErrno(errno);
+    const int synced = fsync(fd);
+    const int err = errno;
+    close(fd);
+    if (synced != 0)
+        throw FileError::FromErrno(err);
+}
+
+// Copies a file to its place in the run: whole under a temporary name, then
+// renamed, so that a copy under its own name is always complete. The copy
+// and its name are on the disk before the game's file is replaced.
+fs::path CopyIntoRun(const std::string& key, const fs::path& place)
+{
+    const fs::path copy = fs::path(RunDir) / place;
     std::error_code failed;
     fs::create_directories(copy.parent_path(), failed);
     Check(failed);
@@ -137,10 +155,16 @@ void CopyIntoRun(const std::string& key, const fs::path& copy)
         CopyFile(key, partial.string());
         fs::rename(partial, copy, failed);
         Check(failed);
+        // The directory of the new name and each one made for it, up to
+        // the backups directory, which holds the run's.
+        fs::path dir = copy.parent_path();
+        for (auto levels = std::distance(place.begin(), place.end()); levels >= 0; --levels, dir = dir.parent_path())
+            SyncDirectory(dir);
     } catch (...) {
         fs::remove(partial, failed);
         throw;
     }
+    return copy;
 }
 
 }  // namespace
@@ -191,9 +215,7 @@ void KeepFirstCopies(const std::vector<std::string>& paths)
                 throw FileRefused("neither XDG_DATA_HOME nor HOME names a directory to keep copies in");
             if (RunDir.empty())
                 MakeRunDir();
-            const fs::path copy = fs::path(RunDir) / PlaceInRun(key);
-            CopyIntoRun(key, copy);
-            made.push_back(copy);
+            made.push_back(CopyIntoRun(key, PlaceInRun(key)));
         } catch (const std::runtime_error& error) {
             if (newRun && !RunDir.empty()) {
                 fs::remove_all(RunDir, failed);
