@@ -195,9 +195,8 @@ std::string TSaveGame::SaveProblem() const
     if (count == unitCount_ && start == listStart_)
         return {};
     for (int k = 0; k < unitCount_; ++k)
-        if (const std::uint16_t code = ReadUnit(k).TypeCode; !UnitCodeProblem(code).empty())
-            return "Unit No. " + std::to_string(k + 1) + " cannot be saved. " + UnitCodeProblem(code)
-                 + " Nothing was written.";
+        if (const std::string problem = UnitCodeProblem(ReadUnit(k).TypeCode); !problem.empty())
+            return "Unit No. " + std::to_string(k + 1) + " cannot be saved. " + problem + " Nothing was written.";
     // Every unit passes the record test, so the list is found before its
     // place: name the first unit holding a byte that the earlier find tests.
     std::size_t tested = SIZE_MAX;
