@@ -1,7 +1,6 @@
 #include "app/Windows.h"
 
 #include "app/Splash.h"
-#include "data/Backups.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SGEditor.h"
 #include "uieditor/UIEditor.h"
@@ -10,10 +9,8 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QFile>
 #include <QFont>
 #include <QIcon>
-#include <QStandardPaths>
 
 void SetUpApplication()
 {
@@ -25,12 +22,6 @@ void SetUpApplication()
     QFont font("MS Sans Serif");
     font.setPixelSize(11);
     QApplication::setFont(font);
-}
-
-void SetUpBackups()
-{
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    SetBackupDir(QFile::encodeName(dir + QStringLiteral("/backups")).toStdString());
 }
 
 namespace {

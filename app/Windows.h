@@ -7,11 +7,6 @@
 // ones where they are not installed.
 void SetUpApplication();
 
-// Points the copies of game files kept before they are first replaced at
-// "backups" in the user's data directory (AppLocalDataLocation); called by
-// the program only, so that no test writes there.
-void SetUpBackups();
-
 // Creates the five windows once, main menu first, and leaves them for the
 // whole run; sets the program's icon. Only the main menu is then shown, by
 // the caller.

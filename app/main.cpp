@@ -1,5 +1,6 @@
 // Duvari 2 Unit Editor: the main menu and its two editors.
 #include "app/Windows.h"
+#include "data/Backups.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int, char** argv)
     int argCount = 1;
     QApplication app(argCount, argv);
     SetUpApplication();
+    // Called by the program only, so that no test keeps copies in the user's data directory.
     SetUpBackups();
     ShowMainMenuFirst();
     return app.exec();

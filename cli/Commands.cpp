@@ -37,19 +37,6 @@ auto OnFile(const std::string& path, Step step)
     }
 }
 
-// Copies of the files before a save, kept where the editor keeps them:
-// Qt's per-user data directory of the program, $XDG_DATA_HOME/NAME or
-// ~/.local/share/NAME. Without either variable no copies are kept.
-void SetUpBackups()
-{
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (dataHome != nullptr && *dataHome == '/')
-        SetBackupDir(std::string(dataHome) + "/" + ProgramTitle + "/backups");
-    else if (home != nullptr && *home != '\0')
-        SetBackupDir(std::string(home) + "/.local/share/" + ProgramTitle + "/backups");
-}
-
 // The equipment pair of a game directory into the process-wide table, as
 // the editor's "Load File" reads it, so that a save goes the same way too.
 void LoadGame(const std::string& gameDir)
@@ -111,7 +98,7 @@ int ExportCommand(const std::string& gameDir, const std::string& outputPath)
     return 0;
 }
 
-int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool dryRun)
+int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool dryRun, bool noBackup)
 {
     LoadGame(gameDir);
     const EquipCsvImport imported = ImportEquipCsv(OnFile(csvPath, [&] { return ReadEquipCsvFile(csvPath); }), csvPath, Equipment);
@@ -128,12 +115,13 @@ int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool d
         return 0;
     }
     Equipment = *imported.Table;
-    SetUpBackups();
+    if (!noBackup)
+        SetUpBackups();
     try {
         OnFile(EquipFilePath() + " or " + NameFilePath(), [] { SaveEquipment(EquipFilePath(), NameFilePath()); });
     } catch (const CopyFailed& failed) {
         throw std::runtime_error("could not keep a copy of " + failed.path() + ": " + failed.what()
-                                 + "; nothing was written");
+                                 + "; nothing was written (--no-backup writes without a copy)");
     }
     std::cerr << "dv2tool: " << changes.size() << " changes written to " << EquipFilePath() << " and "
               << NameFilePath() << '\n';

@@ -8,7 +8,7 @@
 // status 2.
 
 int ExportCommand(const std::string& gameDir, const std::string& outputPath);
-int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool dryRun);
+int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool dryRun, bool noBackup);
 int DiffCommand(const std::string& gameDirA, const std::string& gameDirB, bool asCsv);
 int CheckCommand(const std::string& gameDir);
 int UnitsCommand(const std::string& saveGamePath, const std::string& gameDir);

@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
 
     std::string gameDir, otherDir, file;
-    bool dryRun = false, asCsv = false;
+    bool dryRun = false, asCsv = false, noBackup = false;
 
     CLI::App* exportCmd = app.add_subcommand("export", "Writes the whole catalogue of GAMEDIR as CSV");
     exportCmd->add_option("GAMEDIR", gameDir, "The game directory")->required();
@@ -33,6 +33,8 @@ int main(int argc, char** argv)
     importCmd->add_option("GAMEDIR", gameDir, "The game directory")->required();
     importCmd->add_option("FILE", file, "The CSV file")->required();
     importCmd->add_flag("--dry-run", dryRun, "Print what would change, write nothing");
+    importCmd->add_flag("--no-backup", noBackup,
+                        "Write without first keeping a copy of the two files (needed where no data directory is found)");
 
     CLI::App* diffCmd = app.add_subcommand(
         "diff", "Lists every changed field, name and added or removed unit code from A to B;\n"
@@ -59,7 +61,7 @@ int main(int argc, char** argv)
         if (*exportCmd)
             return ExportCommand(gameDir, file);
         if (*importCmd)
-            return ImportCommand(gameDir, file, dryRun);
+            return ImportCommand(gameDir, file, dryRun, noBackup);
         if (*diffCmd)
             return DiffCommand(gameDir, otherDir, asCsv);
         if (*checkCmd)

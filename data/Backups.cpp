@@ -5,22 +5,25 @@
 #include "data/Settings.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
+#include <optional>
+#include <regex>
 #include <set>
-#include <vector>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 std::string BackupDir;
+bool NoBackupDirFound = false;  // copies are wanted, but there is nowhere to keep them
 std::string RunDir;             // made at the run's first copy
 std::set<std::string> Settled;  // files copied or let go in this run
-
-constexpr std::size_t RunNameLength = 19;  // "2026-12-08_05-30-12", then maybe "_2"
 
 // The same file under any of its names.
 std::string FileKey(const std::string& path)
@@ -36,34 +39,52 @@ void Check(const std::error_code& failed)
         throw FileError::FromErrno(failed.value());
 }
 
-bool IsRunName(const std::string& name)
+// A run's directory name: its date and time, then "_N" for the Nth run
+// that began within the same second. Runs sort by this, oldest first.
+struct RunName {
+    std::string stamp;
+    unsigned long number = 1;
+    auto operator<=>(const RunName&) const = default;
+};
+
+// Only a whole match is a run: "2020-01-01_00-00-00 my notes" is not.
+std::optional<RunName> ParseRunName(const std::string& name)
 {
-    static const char pattern[] = "dddd-dd-dd_dd-dd-dd";
-    if (name.size() < RunNameLength)
-        return false;
-    for (std::size_t k = 0; k < RunNameLength; ++k)
-        if (pattern[k] == 'd' ? !std::isdigit(static_cast<unsigned char>(name[k])) : name[k] != pattern[k])
-            return false;
-    return true;
+    static const std::regex pattern(R"((\d{4}-\d{2}-\d{2}_\d{2}-\d{2}-\d{2})(?:_([1-9]\d{0,8}))?)");
+    std::smatch match;
+    if (!std::regex_match(name, match, pattern))
+        return std::nullopt;
+    return RunName {match[1], match[2].matched ? std::stoul(match[2]) : 1};
 }
 
-// Removes the oldest runs' directories beyond KeptBackupRuns, this run's
-// among the kept; nothing else in the backups directory is touched.
-void RemoveOldRuns()
+std::string RunDirName(const RunName& run)
+{
+    return run.number == 1 ? run.stamp : run.stamp + "_" + std::to_string(run.number);
+}
+
+std::vector<RunName> ExistingRuns()
 {
     std::error_code failed;
-    std::vector<std::string> runs;
-    for (const auto& entry : fs::directory_iterator(BackupDir, failed)) {
-        const std::string name = entry.path().filename().string();
-        if (IsRunName(name) && entry.is_directory(failed) && name != fs::path(RunDir).filename())
-            runs.push_back(name);
-    }
+    std::vector<RunName> runs;
+    for (const auto& entry : fs::directory_iterator(BackupDir, failed))
+        if (const auto run = ParseRunName(entry.path().filename().string()); run && entry.is_directory(failed))
+            runs.push_back(*run);
     std::sort(runs.begin(), runs.end());
-    const std::size_t others = KeptBackupRuns - 1;
-    for (std::size_t k = 0; k + others < runs.size(); ++k)
-        fs::remove_all(fs::path(BackupDir) / runs[k], failed);
+    return runs;
 }
 
+// Removes the oldest runs' directories beyond KeptBackupRuns; this run is
+// the newest.
+void RemoveOldRuns()
+{
+    const std::vector<RunName> runs = ExistingRuns();
+    std::error_code failed;
+    for (std::size_t k = 0; k + KeptBackupRuns < runs.size(); ++k)
+        fs::remove_all(fs::path(BackupDir) / RunDirName(runs[k]), failed);
+}
+
+// A run of the same second as an existing one comes after the newest of
+// them, even where an older one's name has been freed.
 void MakeRunDir()
 {
     char stamp[32];
@@ -74,59 +95,141 @@ void MakeRunDir()
     std::error_code failed;
     fs::create_directories(BackupDir, failed);
     Check(failed);
-    // Two runs may start within a second.
-    for (int k = 1; k < 100; ++k) {
-        std::string dir = BackupDir + "/" + stamp;
-        if (k > 1)
-            dir.append(1, '_').append(std::to_string(k));
+    RunName run {stamp};
+    for (const RunName& existing : ExistingRuns())
+        if (existing.stamp == run.stamp)
+            run.number = existing.number + 1;
+    // Another process may take the name first.
+    for (;; ++run.number) {
+        const std::string dir = BackupDir + "/" + RunDirName(run);
         if (fs::create_directory(dir, failed)) {
             RunDir = dir;
-            RemoveOldRuns();
             return;
         }
-        Check(failed);
+        if (failed.value() != EEXIST)
+            Check(failed);
     }
-    throw FileError::FromErrno(EEXIST);
 }
 
-// Where the copy of the file goes below the run's directory.
-std::string PlaceInRun(const std::string& key)
+// Where the copy of the file goes below the run's directory: its path below
+// the game directory, or its whole path. Only plain names are taken from
+// it, so that no path (one not made absolute, as under a working directory
+// too long to be named) leads out of the run's directory.
+fs::path PlaceInRun(const std::string& key)
 {
     std::error_code failed;
     const fs::path gameDir = fs::canonical(GameDir.empty() ? "." : GameDir, failed);
     const std::string prefix = gameDir.string() + (gameDir.string().back() == '/' ? "" : "/");
-    if (!failed && key.starts_with(prefix))
-        return key.substr(prefix.size());
-    return key.substr(key.find_first_not_of('/'));
+    const std::string below = !failed && key.starts_with(prefix) ? key.substr(prefix.size()) : key;
+    fs::path place;
+    for (const fs::path& name : fs::path(below).relative_path())
+        if (!name.empty() && name != "." && name != "..")
+            place /= name;
+    return place;
+}
+
+// Flushes a directory's entries, so that a rename in it outlasts a power cut.
+void SyncDirectory(const fs::path& dir)
+{
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileError::FromErrno(errno);
+    const int synced = fsync(fd);
+    const int err = errno;
+    close(fd);
+    if (synced != 0)
+        throw FileError::FromErrno(err);
+}
+
+// Copies a file to its place in the run: whole under a temporary name, then
+// renamed, so that a copy under its own name is always complete. The copy
+// and its name are on the disk before the game's file is replaced.
+fs::path CopyIntoRun(const std::string& key, const fs::path& place)
+{
+    const fs::path copy = fs::path(RunDir) / place;
+    std::error_code failed;
+    fs::create_directories(copy.parent_path(), failed);
+    Check(failed);
+    const fs::path partial = copy.parent_path() / ("." + copy.filename().string() + ".partial");
+    try {
+        CopyFile(key, partial.string());
+        fs::rename(partial, copy, failed);
+        Check(failed);
+        // The directory of the new name and each one made for it, up to
+        // the backups directory, which holds the run's.
+        fs::path dir = copy.parent_path();
+        for (auto levels = std::distance(place.begin(), place.end()); levels >= 0; --levels, dir = dir.parent_path())
+            SyncDirectory(dir);
+    } catch (...) {
+        fs::remove(partial, failed);
+        throw;
+    }
+    return copy;
 }
 
 }  // namespace
 
+std::string FindBackupDir()
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path dir;
+    if (dataHome != nullptr && dataHome[0] == '/')
+        dir = dataHome;
+    else if (home != nullptr && home[0] == '/')
+        dir = fs::path(home) / ".local/share";
+    else
+        return {};
+    return (dir / ProgramTitle / "backups").string();
+}
+
+void SetUpBackups()
+{
+    SetBackupDir(FindBackupDir());
+    NoBackupDirFound = BackupDir.empty();
+}
+
 void SetBackupDir(const std::string& dir)
 {
     BackupDir = dir;
+    NoBackupDirFound = false;
     RunDir.clear();
     Settled.clear();
 }
 
-void KeepFirstCopy(const std::string& path)
+void KeepFirstCopies(const std::vector<std::string>& paths)
 {
-    const std::string key = FileKey(path);
+    std::vector<std::pair<std::string, std::string>> toCopy;  // path, key
     std::error_code failed;
-    // What is not a regular file is not saved either, but refused.
-    if (BackupDir.empty() || Settled.contains(key) || !fs::is_regular_file(path, failed))
+    for (const std::string& path : paths)
+        // What is not a regular file is not saved either, but refused.
+        if (std::string key = FileKey(path); !Settled.contains(key) && fs::is_regular_file(path, failed))
+            toCopy.emplace_back(path, std::move(key));
+    if (toCopy.empty() || (BackupDir.empty() && !NoBackupDirFound))
         return;
-    try {
-        if (RunDir.empty())
-            MakeRunDir();
-        const fs::path copy = fs::path(RunDir) / PlaceInRun(key);
-        fs::create_directories(copy.parent_path(), failed);
-        Check(failed);
-        CopyFile(key, copy.string());
-    } catch (const FileError& error) {
-        throw CopyFailed(path, error.what());
+    const bool newRun = RunDir.empty();
+    std::vector<fs::path> made;
+    for (const auto& [path, key] : toCopy) {
+        try {
+            if (NoBackupDirFound)
+                throw FileRefused("neither XDG_DATA_HOME nor HOME names a directory to keep copies in");
+            if (RunDir.empty())
+                MakeRunDir();
+            made.push_back(CopyIntoRun(key, PlaceInRun(key)));
+        } catch (const std::runtime_error& error) {
+            if (newRun && !RunDir.empty()) {
+                fs::remove_all(RunDir, failed);
+                RunDir.clear();
+            }
+            for (const fs::path& copy : made)
+                fs::remove(copy, failed);
+            throw CopyFailed(path, error.what());
+        }
     }
-    Settled.insert(key);
+    for (const auto& [path, key] : toCopy)
+        Settled.insert(key);
+    if (newRun)
+        RemoveOldRuns();
 }
 
 void SaveWithoutCopy(const std::string& path)

@@ -248,8 +248,7 @@ void SaveNameFile(const std::string& path, const TEquipTable& table)
 void SaveEquipment(const std::string& eqpPath, const std::string& txtPath)
 {
     CheckSavable(Equipment);
-    KeepFirstCopy(eqpPath);
-    KeepFirstCopy(txtPath);
+    KeepFirstCopies({eqpPath, txtPath});
     // Both new files are written whole before either takes its old one's
     // place, so that no failure leaves new records beside old names.
     const std::string records = EquipFileBytes(Equipment), names = NameFileBytes(Equipment);

@@ -528,15 +528,18 @@ void TfrmDV2SGEdit::ShowSaveUnit(int k)
     seCurrentStr->setValue(unit.CurrentStrength);
     wantedCurrentStr_ = seCurrentStr->value();
 
-    // The image holds the shown prestige, also when a stored value above the
-    // limit shows as the limit the field already held.
-    sePrestige->setValue(image_.Prestige());
-    image_.SetPrestige(static_cast<std::uint16_t>(sePrestige->value()));
+    // A stored prestige above the limit shows as the limit but stays as
+    // stored until the user changes it, as every other value does.
+    sePrestige->setValueSilently(image_.Prestige());
     changed_ = false;
 }
 
 void TfrmDV2SGEdit::StoreSaveUnit(int k)
 {
+    if (const std::string problem = UnitCodeProblem(static_cast<std::uint16_t>(seUnitCode->value())); !problem.empty()) {
+        ShowWarningBox(this, QString::fromStdString(problem));
+        return;
+    }
     TSaveGameUnit unit;
     unit.TypeCode = static_cast<std::uint16_t>(seUnitCode->value());
     unit.TransportCode = static_cast<std::uint16_t>(seTransportCode->value());

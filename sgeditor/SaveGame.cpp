@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -93,6 +94,15 @@ int FindUnitList(const std::uint8_t* data, std::size_t length, std::size_t& star
 
 }  // namespace
 
+std::string UnitCodeProblem(std::uint16_t code)
+{
+    if (code % 256 != 0)
+        return {};
+    return "The unit code " + std::to_string(code)
+         + " would break the unit list: a load takes a record for a unit only when the low byte of its code is not 0,"
+           " and it is 0 for every multiple of 256 (256, 512, 768 ...).";
+}
+
 TSaveGame::TSaveGame()
     // Not cleared: no byte is read before a load has written it, and the
     // pages are not touched before then, which keeps start-up short.
@@ -178,10 +188,34 @@ void TSaveGame::SetPrestige(std::uint16_t value)
     Put16(PrestigeOffset, value);
 }
 
+std::string TSaveGame::SaveProblem() const
+{
+    std::size_t start = 0;
+    const int count = FindUnitList(data_.get(), length_, start);
+    if (count == unitCount_ && start == listStart_)
+        return {};
+    for (int k = 0; k < unitCount_; ++k)
+        if (const std::string problem = UnitCodeProblem(ReadUnit(k).TypeCode); !problem.empty())
+            return "Unit No. " + std::to_string(k + 1) + " cannot be saved. " + problem + " Nothing was written.";
+    // Every unit passes the record test, so the list is found before its
+    // place: name the first unit holding a byte that the earlier find tests.
+    std::size_t tested = SIZE_MAX;
+    for (int j = 0; j < UnitRunLength; ++j)
+        for (const std::size_t field : {UnitField::TypeCode, UnitField::TypeCode + 1, UnitField::TypeCodeCopy,
+                                        UnitField::TypeCodeCopy + 1})
+            if (const std::size_t byte = start + j * UnitRecordSize + field; byte >= listStart_)
+                tested = std::min(tested, byte);
+    const int k = tested == SIZE_MAX ? 0 : static_cast<int>((tested - listStart_) / UnitRecordSize);
+    return "Unit No. " + std::to_string(k + 1) + ", with the unit code " + std::to_string(ReadUnit(k).TypeCode)
+         + ", would make a load find the unit list at another place in the file. Nothing was written.";
+}
+
 void TSaveGame::SaveToFile(const std::string& path) const
 {
     if (!IsLoaded())
         throw FileRefused("No save game is loaded, so there is nothing to save.");
+    if (const std::string problem = SaveProblem(); !problem.empty())
+        throw FileRefused(problem);
     KeepFirstCopy(path);
     ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data_.get()), length_));
 }

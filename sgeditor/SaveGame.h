@@ -30,6 +30,12 @@ constexpr std::size_t UnitFuel = 22;
 constexpr std::size_t TotalStrength = 35;
 }  // namespace UnitField
 
+// Why a unit of a save game cannot have code as its type, as a sentence for
+// the user; empty when it can. A load takes a record for a unit only when
+// the low byte of its code is not 0, so a code such as 256 would cut the
+// unit list short or make a load find it further on.
+std::string UnitCodeProblem(std::uint16_t code);
+
 struct TSaveGameUnit {
     std::uint16_t TypeCode = 0;
     std::uint16_t TransportCode = 0;  // 0: no transport
@@ -81,10 +87,17 @@ public:
     // Sets the global prestige in the image only.
     void SetPrestige(std::uint16_t value);
 
+    // Why the image cannot be saved as it is: a load of the saved bytes
+    // would not find the same unit list at the same place. Names the unit
+    // and the code that would break the list; empty when it can be saved.
+    std::string SaveProblem() const;
+
     // Writes exactly the loaded bytes over the file, replacing it whole so
     // that a failure leaves the old file as it was. Refused (FileRefused)
-    // before the first load, so that no file is ever emptied. Keeps a copy
-    // of the file first (KeepFirstCopy), throwing CopyFailed when it cannot.
+    // before the first load, so that no file is ever emptied, and when
+    // SaveProblem() gives a reason, so that no file is written that would
+    // not load back as it is. Keeps a copy of the file first
+    // (KeepFirstCopy), throwing CopyFailed when it cannot.
     void SaveToFile(const std::string& path) const;
 
 private:

@@ -16,11 +16,13 @@ struct ToolRun {
 };
 
 // Runs dv2tool with the arguments (a shell word list) in dir, with its
-// data directory (where copies of saved files go) in dir too.
-ToolRun Tool(const TempDir& dir, const std::string& arguments)
+// data directory (where copies of saved files go) in dir too, or in the
+// environment that env (a command such as "env -u HOME") gives it.
+ToolRun Tool(const TempDir& dir, const std::string& arguments, const std::string& env = "")
 {
-    const int raw = std::system(("cd " + dir.path() + " && XDG_DATA_HOME=" + dir.path()
-                                 + "data " DV2TOOL " " + arguments + " >out 2>err").c_str());
+    const std::string environment = env.empty() ? "XDG_DATA_HOME=" + dir.path() + "data" : env;
+    const int raw = std::system(("cd " + dir.path() + " && " + environment + " " DV2TOOL " " + arguments
+                                 + " >out 2>err").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
 }
 
@@ -79,6 +81,27 @@ TEST_F(ToolTest, ExportImportRoundTripsAndAnEditedCellShowsInImportAndDiff)
     EXPECT_EQ(Tool(dir, "diff before game").out, dry.out);
     EXPECT_EQ(Tool(dir, "diff --csv before game").out, "code,name,field,old,new\r\n30,DEN Battleship E-130,cost,240,252\r\n");
     EXPECT_EQ(Tool(dir, "diff game game").status, 0);
+}
+
+// Without a data directory for the copies, an import writes nothing unless
+// told to go without them. A relative XDG_DATA_HOME names none.
+TEST_F(ToolTest, ImportWithoutADataDirectoryNeedsNoBackup)
+{
+    ASSERT_EQ(Tool(dir, "export game -o units.csv").status, 0);
+    const std::string csv = ReadBytes(dir / "units.csv");
+    const std::size_t cost = csv.find(",240,", csv.find("\r\n30,"));
+    WriteBytes(dir / "units.csv", csv.substr(0, cost) + ",252," + csv.substr(cost + 5));
+    const std::string noDataDir = "env -u HOME XDG_DATA_HOME=data";
+    const ToolRun refused = Tool(dir, "import game units.csv", noDataDir);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("could not keep a copy of game/EQUIP97.EQP: neither XDG_DATA_HOME nor HOME names a "
+                               "directory to keep copies in; nothing was written (--no-backup writes without a copy)"),
+              std::string::npos) << refused.err;
+    ExpectGameUntouched();
+    const ToolRun written = Tool(dir, "import game units.csv --no-backup", noDataDir);
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(ReadBytes(dir / "game/EQUIP97.EQP"), eqp);
+    EXPECT_FALSE(std::filesystem::exists(dir / "data"));
 }
 
 TEST_F(ToolTest, BadInputIsReportedWithoutWritingAndTroubleExitsWith2)

@@ -38,6 +38,30 @@ TEST(SettingsTest, FiveCrLfLinesAreWrittenAndLinesAreReadByPosition)
     }
 }
 
+// A file cut after each of its first five lines, with each line ending and
+// with or without the last one: lines that are missing read as empty. Run
+// in the sanitizer build, where reading a line past the end aborts.
+TEST(SettingsTest, FileCutAfterEachLineReadsTheLinesItHas)
+{
+    const TempDir dir;
+    SettingsDir = dir.path().substr(0, dir.path().size() - 1);
+    const std::string lines[] = {"[Duvari 2 Directory]", "/g/", "", "[Duvari 2 Save Game Directory]", "/g/SAVE/"};
+    for (const std::string ending : {"\r\n", "\n", "\r"})
+        for (int kept = 1; kept <= 5; ++kept)
+            for (const bool lastEnded : {true, false}) {
+                std::string text;
+                for (int k = 0; k < kept; ++k)
+                    text += lines[k] + (k + 1 < kept || lastEnded ? ending : "");
+                WriteBytes(dir / SettingsFileName, text);
+                GameDir = SaveGameDir = "before";
+                ReadSettings();
+                EXPECT_EQ(GameDir, kept >= 2 ? "/g/" : "") << kept << " lines";
+                EXPECT_EQ(SaveGameDir, kept >= 5 ? "/g/SAVE/" : "") << kept << " lines";
+            }
+    SettingsDir.clear();
+    GameDir = SaveGameDir = "";
+}
+
 TEST(SettingsTest, SettingsDirIsCapturedOnceAndTheRootKeepsItsSeparator)
 {
     const TempDir other;

@@ -184,6 +184,12 @@ private:
     // edit reaches the table or the save game image.
     void WatchStores()
     {
+        // The image takes the prestige the user sets, at once; a stored one
+        // the user leaves alone stays as stored.
+        QObject::connect(sg_->sePrestige, &SpinField::valueChanged, [this] {
+            if (modelLoaded_)
+                model_.SetPrestige(static_cast<std::uint16_t>(sg_->sePrestige->value()));
+        });
         const auto tableStored = [this] { tableStored_ = true; };
         QObject::connect(ui_->btnUpdate, &QPushButton::clicked, tableStored);
         QObject::connect(ui_->mnuUpdate, &QAction::triggered, tableStored);
@@ -214,6 +220,8 @@ private:
                                  static_cast<std::uint8_t>(sg_->seFuel1->value()),
                                  static_cast<std::uint8_t>(sg_->seTotalStr->value()),
                                  static_cast<std::uint8_t>(std::clamp(sg_->seCurrentStr->value(), 0, 255))};
+        if (!UnitCodeProblem(unit.TypeCode).empty())  // refused: nothing stored
+            return;
         EXPECT_TRUE(unit.TypeCode >= 1 && unit.TypeCode < Equipment.UnitCount) << unit.TypeCode;
         EXPECT_LT(unit.TransportCode, Equipment.UnitCount);
         EXPECT_LE(unit.Experience, 65000);
@@ -256,7 +264,8 @@ private:
             modelLoaded_ = model_.LoadFromFile(modelPath_);
             return;
         }
-        model_.SetPrestige(static_cast<std::uint16_t>(sg_->sePrestige->value()));
+        if (!model_.SaveProblem().empty())  // refused: nothing written
+            return;
         disk_[modelPath_] =
             std::string(reinterpret_cast<const char*>(model_.Data()), model_.Length());
     }

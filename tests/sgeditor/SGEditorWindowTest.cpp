@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QAction>
 #include <filesystem>
 #include <QTest>
@@ -52,6 +53,14 @@ protected:
         return UnitAt(bytes, start, k);
     }
     int PrestigeOnDisk() const { return Word(ReadBytes(Campaign()), Sav::Prestige); }
+    // Shown and active, so that keys reach the focused field.
+    void ShowActive()
+    {
+        editor->show();
+        editor->activateWindow();
+        if (!QTest::qWaitForWindowActive(editor.get(), 1000))
+            QApplication::setActiveWindow(editor.get());
+    }
     void ShowUnit(int k)
     {
         while (editor->edtUnitNo->text() != QString::number(k + 1))
@@ -67,14 +76,25 @@ protected:
 TEST_F(SGEditorWindowTest, LoadWithAndWithoutSettings)
 {
     EXPECT_EQ(editor->seUnitCode->maximum(), 585);  // before any equipment table
-    // Without: the game is the directory above the save game's; the stored
-    // prestige 60000 shows as 55000, which the image takes at once.
+    // Without: the game is the directory above the save game's.
     Load(Save(ScenarioFile));
     GameDir.clear();
     ReadSettings();
     EXPECT_EQ(GameDir, game);
     EXPECT_EQ(SaveGameDir, game + "SAVE/");
     EXPECT_EQ(Status(), "scen1.sav save game data loaded");
+    // The stored prestige 60000 shows as 55000 and is written back as
+    // stored, until the user types one: then the limit applies.
+    EXPECT_EQ(editor->sePrestige->value(), 55000);
+    editor->btnNext->click();
+    editor->btnSave->click();
+    EXPECT_EQ(Word(ReadBytes(Save(ScenarioFile)), Sav::Prestige), 60000);
+    ShowActive();
+    editor->sePrestige->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "60001");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    editor->hide();
     editor->btnSave->click();
     EXPECT_EQ(Word(ReadBytes(Save(ScenarioFile)), Sav::Prestige), 55000);
 
@@ -152,6 +172,21 @@ TEST_F(SGEditorWindowTest, StepsWrapAndAskAboutUnstoredChanges)
     EXPECT_EQ(NextAnswering(QMessageBox::No),
               "You have made changes to this unit.\nDo you wish to update this changes?");
     EXPECT_EQ(editor->edtUnitNo->text(), "1");
+    editor->btnSave->click();
+    EXPECT_EQ(ReadBytes(Campaign()), before);
+
+    // A unit code the next load would not take for a unit is refused where
+    // it is stored, and the unit stays as it was.
+    ShowActive();
+    editor->seUnitCode->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "256");
+    EXPECT_EQ(editor->seUnitCode->value(), 256);
+    EXPECT_EQ(BoxText([this] { editor->btnUpdate->click(); }),
+              "The unit code 256 would break the unit list: a load takes a record for a unit only when the low byte "
+              "of its code is not 0, and it is 0 for every multiple of 256 (256, 512, 768 ...).");
+    editor->hide();
+    EXPECT_EQ(NextAnswering(QMessageBox::No).isEmpty(), false);
     editor->btnSave->click();
     EXPECT_EQ(ReadBytes(Campaign()), before);
 
