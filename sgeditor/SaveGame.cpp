@@ -103,6 +103,7 @@ TSaveGame::TSaveGame()
 
 bool TSaveGame::LoadFromFile(const std::string& path)
 {
+    RecoverFiles({path});
     File file = File::OpenExisting(path, true);
     const std::size_t size = file.Size();
     if (size > SaveGameCapacity)
