@@ -676,6 +676,18 @@ void FinishInPlace(Replacement& r)
     r.writable.Close();
 }
 
+// Without a journal: the old bytes that writing in place will change, held
+// to be put back. A file too large to be held is not written.
+std::string OldBytesCovered(const Replacement& r)
+{
+    const auto size = static_cast<std::size_t>(r.old.st_size);
+    const std::size_t covered = r.file->keepTail ? std::min(r.file->bytes.size(), size) : size;
+    if (covered > MaxReserve)
+        throw FileRefused("The file " + r.file->path + " would have to be written in place, and is too large"
+                          " to keep its old content meanwhile, so it was not saved.");
+    return ReadFileStart(r.target, covered);
+}
+
 // Without a journal, puts back what was changed from memory: the old bytes
 // of files written in place, no new file where there was none.
 void UndoUnjournaled(std::vector<Replacement>& replacements)
@@ -739,7 +751,7 @@ void ReplaceFiles(const std::vector<NewFile>& files)
             WriteJournal(replacements, journal);
         for (Replacement& r : replacements)
             if (r.inPlace && !journaled)
-                r.undo = ReadFileStart(r.target, std::min<std::size_t>(r.file->bytes.size(), r.old.st_size));
+                r.undo = OldBytesCovered(r);
         for (Replacement& r : replacements) {
             if (r.inPlace)
                 continue;
