@@ -434,18 +434,19 @@ std::string NamesOf(const std::vector<JournalEntry>& entries)
 // journal not written to its end belonged to a save that had changed
 // nothing yet. Throws when a file cannot be put back, leaving the journal
 // and every kept file for the next try.
-std::string RecoverJournal(const std::string& journal, bool mayComplete)
+std::string RecoverJournal(const std::string& journal, const std::vector<std::string>& targets, bool mayComplete)
 {
     const auto entries = ReadJournal(journal);
+    // A journal that came with the game directory must not reach any other file.
+    for (const JournalEntry& e : entries.value_or(std::vector<JournalEntry>()))
+        if (std::find(targets.begin(), targets.end(), e.target) == targets.end())
+            throw FileRefused("The file " + journal + " names " + e.target
+                              + ", which this program never saves with it, so nothing was changed.");
     std::string note;
     if (entries) {
         const bool completed = mayComplete && std::all_of(entries->begin(), entries->end(), Replaced);
-        std::vector<std::string> targets;
-        for (auto e = entries->rbegin(); e != entries->rend(); ++e) {
-            if (!completed)
-                PutBack(*e);
-            targets.push_back(e->target);
-        }
+        for (auto e = entries->rbegin(); e != entries->rend() && !completed; ++e)
+            PutBack(*e);
         SyncDirectories(targets);
         note = "The last save of " + NamesOf(*entries) + " was interrupted "
              + (completed ? "after it had replaced them; it has been completed."
@@ -463,7 +464,7 @@ std::string Recover(const std::vector<std::string>& targets, bool mayComplete)
     std::string note;
     for (const std::string& target : targets)
         if (const std::string journal = Beside(target, JournalSuffix); Exists(journal))
-            note += RecoverJournal(journal, mayComplete);
+            note += RecoverJournal(journal, targets, mayComplete);
     // A leftover that cannot be removed is in nobody's way but the next save's.
     for (const std::string& target : targets)
         for (const char* suffix : {NewSuffix, OldSuffix})

@@ -186,6 +186,19 @@ TEST(KeptAttributesTest, LoadsAndSavesRemoveOnlyTheirOwnLeftovers)
             fs::remove(dir / name);
         EXPECT_EQ(ChangedPaths(game, ContentsOf(dir.path())), "");
     }
+
+    // A journal that came with the game, naming a file beyond the pair to
+    // put back or to remove, is refused, and nothing changes.
+    const std::string victim = dir / "victim";
+    WriteBytes(victim, "the user's");
+    WriteBytes(dir / ".victim.dv2-old", "another's");
+    using namespace std::string_literals;
+    WriteBytes(dir / ".EQUIP97.EQP.dv2-journal",
+               "dv2 save journal\0N\0" "0\0"s + victim + "\0C\0" "0\0"s + victim + "\0end\0"s);
+    const DirContents before = ContentsOf(dir.path());
+    EXPECT_NE(ErrorText([&] { LoadEquipment(eqp, txt); }).find("names " + victim + ", which"), std::string::npos);
+    EXPECT_NE(ErrorText([&] { SaveEquipment(eqp, txt); }).find("names " + victim + ", which"), std::string::npos);
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(dir.path())), "");
 }
 
 }  // namespace
