@@ -788,10 +788,11 @@ void ReplaceFiles(const std::vector<NewFile>& files)
     // take the new files for old ones. What stays is removed by the next load.
     try {
         SyncDirectory(DirectoryOf(journal));
-        for (const std::string& target : targets)
-            unlink(Beside(target, OldSuffix).c_str());
     } catch (const FileError&) {
+        return;
     }
+    for (const std::string& target : targets)
+        unlink(Beside(target, OldSuffix).c_str());
 }
 
 void CopyFile(const std::string& from, const std::string& to)

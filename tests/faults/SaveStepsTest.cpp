@@ -102,23 +102,21 @@ struct SaveCase {
     bool journaled = true;
 };
 
-// The outcome of a save stopped at step k, as the child's exit status.
+// The outcome of a save or load stopped at step k, as the child's exit status.
 enum Outcome { NotReached = 10, ReachedAndFailed, ReachedButSucceeded };
 
-int SaveStoppedAt(const SaveCase& c, int k, Stop how)
+int StoppedAt(const std::function<void()>& run, int k, Stop how, bool asNobody)
 {
-    c.prepare();
     const pid_t child = fork();
     if (child == 0) {
-        // A directory that takes no new file stops root in nothing.
-        if (!c.journaled && getuid() == 0) {
+        if (asNobody && getuid() == 0) {
             const passwd* nobody = getpwnam("nobody");
             if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
                 _exit(99);
         }
         How = how;
         StepsToStop = k;
-        const std::string error = ErrorText(c.save);
+        const std::string error = ErrorText(run);
         StepsToStop = 0;
         _exit(!Stopped ? NotReached : error != "no error" ? ReachedAndFailed : ReachedButSucceeded);
     }
@@ -129,7 +127,8 @@ int SaveStoppedAt(const SaveCase& c, int k, Stop how)
 
 // A save stopped at any one of its steps, in any of the three ways, leaves
 // the directory so that the next load finds all the old files or all the
-// new ones, exactly: nothing mixed, nothing missing, nothing left over. A
+// new ones, exactly: nothing mixed, nothing missing, nothing left over,
+// even when that load is killed too at any step, and one more follows. A
 // save that failed leaves the old files at once, unless putting back
 // failed too; one that said it succeeded, the new ones.
 void ExpectEveryStopRecovers(const SaveCase& c)
@@ -142,32 +141,40 @@ void ExpectEveryStopRecovers(const SaveCase& c)
     c.save();
     const DirContents after = ContentsOf(dir.path());
     ASSERT_NE(ChangedPaths(before, after), "");
+    // Stops the save at step k and kills the first load at its step j (none
+    // for 0); false when the save or that load has fewer steps.
+    const auto stopAt = [&](Stop how, int k, int j) {
+        SCOPED_TRACE("save stopped in way " + std::to_string(int(how)) + " at step " + std::to_string(k)
+                     + ", load killed at step " + std::to_string(j));
+        fs::remove_all(dir.path());
+        fs::create_directory(dir.path());
+        c.setUp(dir.path());
+        c.prepare();
+        const int outcome = StoppedAt(c.save, k, how, !c.journaled);
+        if (outcome == NotReached)
+            return false;
+        EXPECT_TRUE(outcome == ReachedAndFailed || outcome == ReachedButSucceeded || outcome == SIGKILL) << outcome;
+        if (j == 0 && outcome == ReachedAndFailed && how == Stop::Fail) {
+            EXPECT_EQ(ChangedPaths(before, ContentsOf(dir.path())), "");
+        }
+        if (j > 0 && StoppedAt(c.load, j, Stop::Kill, false) == NotReached)
+            return false;
+        ErrorText(c.load);
+        const DirContents loaded = ContentsOf(dir.path());
+        if (outcome == ReachedButSucceeded) {
+            EXPECT_EQ(ChangedPaths(after, loaded), "");
+        } else {
+            EXPECT_TRUE(ChangedPaths(before, loaded).empty() || ChangedPaths(after, loaded).empty())
+                << "old: " << ChangedPaths(before, loaded) << "new: " << ChangedPaths(after, loaded);
+        }
+        return true;
+    };
     for (const Stop how : {Stop::Kill, Stop::Fail, Stop::FailFromThere}) {
         if (!c.journaled && how != Stop::Fail)
             continue;
-        for (int k = 1;; ++k) {
-            SCOPED_TRACE("stopped in way " + std::to_string(int(how)) + " at step " + std::to_string(k));
-            fs::remove_all(dir.path());
-            fs::create_directory(dir.path());
-            c.setUp(dir.path());
-            const int outcome = SaveStoppedAt(c, k, how);
-            if (outcome == NotReached)
-                break;
-            const DirContents stopped = ContentsOf(dir.path());
-            if (outcome == ReachedAndFailed && how == Stop::Fail) {
-                EXPECT_EQ(ChangedPaths(before, stopped), "");
+        for (int k = 1; stopAt(how, k, 0); ++k)
+            for (int j = 1; how == Stop::Kill && stopAt(how, k, j); ++j) {
             }
-            ErrorText(c.load);
-            const DirContents loaded = ContentsOf(dir.path());
-            if (outcome == ReachedButSucceeded) {
-                EXPECT_EQ(ChangedPaths(after, loaded), "");
-            } else {
-                EXPECT_TRUE(ChangedPaths(before, loaded).empty() || ChangedPaths(after, loaded).empty())
-                    << "old: " << ChangedPaths(before, loaded) << "new: " << ChangedPaths(after, loaded);
-            }
-            ASSERT_EQ(outcome == ReachedAndFailed || outcome == ReachedButSucceeded || outcome == SIGKILL, true)
-                << outcome;
-        }
     }
 }
 
