@@ -88,10 +88,15 @@ void ReplaceFile(const std::string& path, std::string_view bytes);
 // the journal; where that fails too, the journal and the kept files stay
 // for the next load to put back.
 //
+// Files saved together are always saved, and recovered, together: a
+// recovery of only some of them would take another's kept file for a
+// leftover. A single file has a journal too, since the flush of its
+// directory after the rename may fail, and then the old file goes back.
+//
 // The one exception: where a directory takes no new file, no journal can
 // be written there, and all files are written in place with their old
-// bytes held in memory: a failure puts them back, a kill between the
-// writes cannot.
+// bytes held in memory (a file too large to hold is refused): a failure
+// puts them back, a kill between the writes cannot.
 void ReplaceFiles(const std::vector<NewFile>& files);
 
 // To be called before files saved together are read: completes or rolls
@@ -99,7 +104,8 @@ void ReplaceFiles(const std::vector<NewFile>& files);
 // what interrupted saves of them left (".NAME.dv2-new", ".NAME.dv2-old",
 // an unfinished journal), and nothing else. Returns a sentence for the
 // user saying what was done with an interrupted save, empty when there was
-// none. Throws when a file cannot be put back; the journal then stays.
+// none. Throws when a file cannot be put back (the journal then stays),
+// and refuses (FileRefused) a journal that names any file but these.
 std::string RecoverFiles(const std::vector<std::string>& paths);
 
 // Copies an existing regular file into a new file to, which must not
