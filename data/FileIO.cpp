@@ -318,6 +318,16 @@ std::string TargetOf(const std::string& path)
     return target;
 }
 
+// The texts in bytes, each ended by a zero byte; what follows the last
+// zero byte is no text.
+std::vector<std::string> ZeroEndedFields(const std::string& bytes)
+{
+    std::vector<std::string> fields;
+    for (std::size_t pos = 0, end; (end = bytes.find('\0', pos)) != std::string::npos; pos = end + 1)
+        fields.push_back(bytes.substr(pos, end - pos));
+    return fields;
+}
+
 // How a journal keeps a file's old version, and so how it is put back.
 enum class Kept : char {
     Link = 'L',  // a second name of the old file: renamed back
@@ -351,10 +361,7 @@ std::string JournalBytes(const std::vector<JournalEntry>& entries)
 // so no file had been replaced yet.
 std::optional<std::vector<JournalEntry>> ReadJournal(const std::string& path)
 {
-    const std::string bytes = ReadFileStart(path, 1 << 20);
-    std::vector<std::string> fields;
-    for (std::size_t pos = 0, end; (end = bytes.find('\0', pos)) != std::string::npos; pos = end + 1)
-        fields.push_back(bytes.substr(pos, end - pos));
+    const std::vector<std::string> fields = ZeroEndedFields(ReadFileStart(path, 1 << 20));
     if (fields.size() < 2 || fields.front() != JournalHeader || fields.back() != JournalEnd
         || (fields.size() - 2) % 3 != 0)
         return std::nullopt;
@@ -538,10 +545,7 @@ std::optional<std::vector<std::string>> AttributeNames(List list)
     const auto names = SizedRead(list);
     if (!names)
         return errno == ENOTSUP ? std::optional(std::vector<std::string>()) : std::nullopt;
-    std::vector<std::string> split;
-    for (std::size_t pos = 0, end; (end = names->find('\0', pos)) != std::string::npos; pos = end + 1)
-        split.push_back(names->substr(pos, end - pos));
-    return split;
+    return ZeroEndedFields(*names);
 }
 
 // Gives the new file exactly the extended attributes of the old one, its

@@ -12,7 +12,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <memory>
-#include <pwd.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -109,11 +109,9 @@ int StoppedAt(const std::function<void()>& run, int k, Stop how, bool asNobody)
 {
     const pid_t child = fork();
     if (child == 0) {
-        if (asNobody && getuid() == 0) {
-            const passwd* nobody = getpwnam("nobody");
-            if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
-                _exit(99);
-        }
+        std::optional<AsNobody> nobody;
+        if (asNobody)
+            nobody.emplace();
         How = how;
         StepsToStop = k;
         const std::string error = ErrorText(run);
