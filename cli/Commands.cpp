@@ -37,12 +37,20 @@ auto OnFile(const std::string& path, Step step)
     }
 }
 
+// What was done with a save of the files that was interrupted.
+void ReportRecovery(const std::string& recovered)
+{
+    if (!recovered.empty())
+        std::cerr << "dv2tool: " << recovered << '\n';
+}
+
 // The equipment pair of a game directory into the process-wide table, as
 // the editor's "Load File" reads it, so that a save goes the same way too.
 void LoadGame(const std::string& gameDir)
 {
     SetGameDir(AsDir(gameDir));
-    OnFile(EquipFilePath() + " or " + NameFilePath(), [] { LoadEquipment(EquipFilePath(), NameFilePath()); });
+    OnFile(EquipFilePath() + " or " + NameFilePath(),
+           [] { ReportRecovery(LoadEquipment(EquipFilePath(), NameFilePath())); });
 }
 
 // The pair of a game directory into a table of its own.
@@ -51,6 +59,7 @@ std::unique_ptr<TEquipTable> ReadGame(const std::string& gameDir)
     auto table = std::make_unique<TEquipTable>();
     const std::string eqp = ResolveCase(AsDir(gameDir), EquipFileName);
     const std::string txt = ResolveCase(AsDir(gameDir), NameFileName);
+    OnFile(eqp + " or " + txt, [&] { ReportRecovery(RecoverFiles({eqp, txt})); });
     OnFile(eqp, [&] { LoadEquipFile(eqp, *table); });
     OnFile(txt, [&] { LoadNameFile(txt, *table); });
     return table;

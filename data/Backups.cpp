@@ -5,7 +5,6 @@
 #include "data/Settings.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -13,8 +12,6 @@
 #include <optional>
 #include <regex>
 #include <set>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -128,19 +125,6 @@ fs::path PlaceInRun(const std::string& key)
     return place;
 }
 
-// Flushes a directory's entries, so that a rename in it outlasts a power cut.
-void SyncDirectory(const fs::path& dir)
-{
-    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileError::FromErrno(errno);
-    const int synced = fsync(fd);
-    const int err = errno;
-    close(fd);
-    if (synced != 0)
-        throw FileError::FromErrno(err);
-}
-
 // Copies a file to its place in the run: whole under a temporary name, then
 // renamed, so that a copy under its own name is always complete. The copy
 // and its name are on the disk before the game's file is replaced.
@@ -159,7 +143,7 @@ fs::path CopyIntoRun(const std::string& key, const fs::path& place)
         // the backups directory, which holds the run's.
         fs::path dir = copy.parent_path();
         for (auto levels = std::distance(place.begin(), place.end()); levels >= 0; --levels, dir = dir.parent_path())
-            SyncDirectory(dir);
+            SyncDirectory(dir.string());
     } catch (...) {
         fs::remove(partial, failed);
         throw;

@@ -195,8 +195,9 @@ std::vector<std::uint64_t> NameLineLengths(const std::string& path, std::size_t 
     return lengths;
 }
 
-void LoadEquipment(const std::string& eqpPath, const std::string& txtPath)
+std::string LoadEquipment(const std::string& eqpPath, const std::string& txtPath)
 {
+    const std::string recovered = RecoverFiles({eqpPath, txtPath});
     // Both files are read before the table changes, so that a failure
     // leaves it as it was. The names are swapped in, keeping the strings
     // of the last load for the next one.
@@ -206,6 +207,7 @@ void LoadEquipment(const std::string& eqpPath, const std::string& txtPath)
     StoreRecords(records, Equipment);
     for (std::size_t k = 0; k < records.count; ++k)
         std::swap(Equipment.UnitNames[k], names[k]);
+    return recovered;
 }
 
 namespace {
@@ -249,8 +251,7 @@ void SaveEquipment(const std::string& eqpPath, const std::string& txtPath)
 {
     CheckSavable(Equipment);
     KeepFirstCopies({eqpPath, txtPath});
-    // Both new files are written whole before either takes its old one's
-    // place, so that no failure leaves new records beside old names.
+    // One transaction, so that nothing leaves new records beside old names.
     const std::string records = EquipFileBytes(Equipment), names = NameFileBytes(Equipment);
     ReplaceFiles({{eqpPath, records, true}, {txtPath, names}});
 }

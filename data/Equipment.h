@@ -56,11 +56,13 @@ struct TEquipTable {
 // The one process-wide table; empty (count 0) until the first load.
 extern TEquipTable Equipment;
 
-// Reads both files into the table. Only when both were read completely does
-// the table change; after any failure (FileError, or FileRefused for a count
-// below 2 or above 1024, naming the file and the count) it is exactly as
-// before. The EQP file must be writable ("File access denied" otherwise).
-void LoadEquipment(const std::string& eqpPath, const std::string& txtPath);
+// Reads both files into the table, after completing or undoing a save of
+// them that was interrupted (RecoverFiles); returns what was done then, for
+// the user, empty when nothing was. Only when both were read completely
+// does the table change; after any failure (FileError, or FileRefused for a
+// count below 2 or above 1024, naming the file and the count) it is exactly
+// as before. The EQP file must be writable ("File access denied" otherwise).
+std::string LoadEquipment(const std::string& eqpPath, const std::string& txtPath);
 
 // The two steps of LoadEquipment, on a table of the caller's: the count and
 // records, then UnitCount names by the reading rules of the names file (CR
@@ -79,8 +81,8 @@ std::vector<std::uint64_t> NameLineLengths(const std::string& path, std::size_t 
 // record stay), then the names as a TXT file of exactly UnitCount CR LF
 // lines. Each name is written as it would read back: cut before any CR or
 // Ctrl-Z, at most 28 characters. Every file is replaced whole, and
-// SaveEquipment writes both new files before either replaces its old one,
-// so that a failure leaves both old files as they were. A table with no
+// SaveEquipment replaces both as one transaction (ReplaceFiles): a failure
+// or a kill at any step leaves both old files or both new ones. A table with no
 // units loaded is refused (FileRefused) and nothing is written.
 // SaveEquipment first keeps a copy of each file (KeepFirstCopy) and throws
 // CopyFailed, writing nothing, when one cannot be made.

@@ -11,6 +11,7 @@
 #include <strings.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +40,14 @@ void CheckRegular(const struct stat& st, const std::string& path)
     if (!S_ISREG(st.st_mode))
         throw FileRefused("The file " + path + " is not an ordinary file (it is a pipe, a device or a socket),"
                           " so it was not opened.");
+}
+
+// The player's read-only file stays read-only, for root too, whom the
+// system would let write it.
+void CheckWritable(const struct stat& st)
+{
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        throw FileError::FromErrno(EACCES);
 }
 
 // Closes a descriptor on destruction.
@@ -141,6 +150,8 @@ File File::OpenExisting(const std::string& path, bool forWriting)
     if (fstat(fd, &st) != 0)
         ThrowErrno();
     CheckRegular(st, path);
+    if (forWriting)
+        CheckWritable(st);
     return file;
 }
 
@@ -234,6 +245,230 @@ std::string ReadWholeFile(const std::string& path)
 
 namespace {
 
+// The file layer's own files beside a file T, in T's directory: T's new
+// content before it takes T's place, the old T kept while a save runs, and
+// the journal of a save whose first file is T. These are the only files a
+// recovery ever removes.
+constexpr const char* NewSuffix = ".dv2-new";
+constexpr const char* OldSuffix = ".dv2-old";
+constexpr const char* JournalSuffix = ".dv2-journal";
+
+std::string Beside(const std::string& target, const char* suffix)
+{
+    const std::size_t slash = target.rfind('/');  // none: 0 after the + 1
+    return target.substr(0, slash + 1) + "." + target.substr(slash + 1) + suffix;
+}
+
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+void Rename(const std::string& from, const std::string& to)
+{
+    if (rename(from.c_str(), to.c_str()) != 0)
+        ThrowErrno();
+}
+
+void Remove(const std::string& path)
+{
+    if (unlink(path.c_str()) != 0 && errno != ENOENT)
+        ThrowErrno();
+}
+
+void SyncDirectories(const std::vector<std::string>& targets)
+{
+    std::vector<std::string> dirs;
+    for (const std::string& target : targets)
+        if (std::find(dirs.begin(), dirs.end(), DirectoryOf(target)) == dirs.end())
+            dirs.push_back(DirectoryOf(target));
+    for (const std::string& dir : dirs)
+        SyncDirectory(dir);
+}
+
+// The file a path names: a symbolic link stays a link, and its file is replaced.
+std::string TargetOf(const std::string& path)
+{
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        ThrowErrno();
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
+}
+
+// The texts in bytes, each ended by a zero byte; what follows the last
+// zero byte is no text.
+std::vector<std::string> ZeroEndedFields(const std::string& bytes)
+{
+    std::vector<std::string> fields;
+    for (std::size_t pos = 0, end; (end = bytes.find('\0', pos)) != std::string::npos; pos = end + 1)
+        fields.push_back(bytes.substr(pos, end - pos));
+    return fields;
+}
+
+// How a journal keeps a file's old version, and so how it is put back.
+enum class Kept : char {
+    Link = 'L',  // a second name of the old file: renamed back
+    Copy = 'C',  // a copy: written back into the file in place
+    None = 'N',  // there was no old file: the new one is removed
+};
+
+struct JournalEntry {
+    Kept kept;
+    ino_t ino;  // the old file's
+    std::string target;
+};
+
+// "dv2 save journal", then kind, inode and target of each file, then
+// "end", each ended by a zero byte: paths may hold any other byte.
+constexpr std::string_view JournalHeader = "dv2 save journal";
+constexpr std::string_view JournalEnd = "end";
+
+std::string JournalBytes(const std::vector<JournalEntry>& entries)
+{
+    std::string bytes(JournalHeader);
+    bytes += '\0';
+    for (const JournalEntry& e : entries) {
+        bytes += static_cast<char>(e.kept);
+        bytes += '\0' + std::to_string(e.ino) + '\0' + e.target + '\0';
+    }
+    return bytes + std::string(JournalEnd) + '\0';
+}
+
+// The entries of a journal; none when it was not written to its end, and
+// so no file had been replaced yet.
+std::optional<std::vector<JournalEntry>> ReadJournal(const std::string& path)
+{
+    const std::vector<std::string> fields = ZeroEndedFields(ReadFileStart(path, 1 << 20));
+    if (fields.size() < 2 || fields.front() != JournalHeader || fields.back() != JournalEnd
+        || (fields.size() - 2) % 3 != 0)
+        return std::nullopt;
+    std::vector<JournalEntry> entries;
+    for (std::size_t k = 1; k + 1 < fields.size(); k += 3) {
+        const Kept kept = Kept(fields[k].empty() ? 0 : fields[k][0]);
+        // Not one of ours: what it names is left alone.
+        if (fields[k].size() != 1 || (kept != Kept::Link && kept != Kept::Copy && kept != Kept::None))
+            throw FileRefused("The file " + path + " is not a journal this program can read, so the files it"
+                              " names were left as they are.");
+        entries.push_back({kept, static_cast<ino_t>(std::strtoull(fields[k + 1].c_str(), nullptr, 10)),
+                           fields[k + 2]});
+    }
+    return entries;
+}
+
+// Whether the file still is the old one, kept by a second name.
+bool IsOld(const JournalEntry& e)
+{
+    struct stat now {};
+    return stat(e.target.c_str(), &now) == 0 && now.st_ino == e.ino;
+}
+
+// Whether the file now is the new one. Only a file kept by a second name
+// can tell: its old inode is still there to compare.
+bool Replaced(const JournalEntry& e)
+{
+    struct stat kept {};
+    switch (e.kept) {
+    case Kept::None: return Exists(e.target);
+    case Kept::Link:
+        return stat(Beside(e.target, OldSuffix).c_str(), &kept) == 0 && kept.st_ino == e.ino && Exists(e.target)
+            && !IsOld(e);
+    default: return false;
+    }
+}
+
+// Writes a copy's bytes back into the file, whatever it holds now.
+void WriteBack(const std::string& copy, const std::string& target)
+{
+    const Descriptor from(open(copy.c_str(), O_RDONLY | O_CLOEXEC));
+    const Descriptor to(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (from.fd < 0 || to.fd < 0 || fstat(from.fd, &st) != 0)
+        ThrowErrno();
+    // Emptied first: the copy's holes are not written, and must read as zeros.
+    if (ftruncate(to.fd, 0) != 0)
+        ThrowErrno();
+    CopyData(from.fd, to.fd, 0, st.st_size);
+    if (fsync(to.fd) != 0)
+        ThrowErrno();
+}
+
+// Puts one old file back. Each step may be repeated after a kill: the kept
+// file is removed only once it is back.
+void PutBack(const JournalEntry& e)
+{
+    const std::string kept = Beside(e.target, OldSuffix);
+    if (e.kept == Kept::None)
+        Remove(e.target);
+    else if (e.kept == Kept::Link && Exists(kept) && !IsOld(e))
+        Rename(kept, e.target);
+    else if (e.kept == Kept::Copy && Exists(kept))
+        WriteBack(kept, e.target);
+    Remove(kept);
+}
+
+std::string NamesOf(const std::vector<JournalEntry>& entries)
+{
+    std::string names;
+    for (const JournalEntry& e : entries)
+        names += (names.empty() ? "" : " and ") + e.target.substr(e.target.rfind('/') + 1);
+    return names;
+}
+
+// Completes or rolls back the save a journal names, and says which. A
+// journal not written to its end belonged to a save that had changed
+// nothing yet. Throws when a file cannot be put back, leaving the journal
+// and every kept file for the next try.
+std::string RecoverJournal(const std::string& journal, const std::vector<std::string>& targets, bool mayComplete)
+{
+    const auto entries = ReadJournal(journal);
+    // A journal that came with the game directory must not reach any other file.
+    for (const JournalEntry& e : entries.value_or(std::vector<JournalEntry>()))
+        if (std::find(targets.begin(), targets.end(), e.target) == targets.end())
+            throw FileRefused("The file " + journal + " names " + e.target
+                              + ", which this program never saves with it, so nothing was changed.");
+    std::string note;
+    if (entries) {
+        const bool completed = mayComplete && std::all_of(entries->begin(), entries->end(), Replaced);
+        for (auto e = entries->rbegin(); e != entries->rend() && !completed; ++e)
+            PutBack(*e);
+        SyncDirectories(targets);
+        note = "The last save of " + NamesOf(*entries) + " was interrupted "
+             + (completed ? "after it had replaced them; it has been completed."
+                          : "before it was complete; the files are as they were before it.");
+    }
+    Remove(journal);
+    SyncDirectory(DirectoryOf(journal));
+    return note;
+}
+
+// Recovers the saves of targets a journal names, then removes what saves
+// of them killed before their journal or after it left.
+std::string Recover(const std::vector<std::string>& targets, bool mayComplete)
+{
+    std::string note;
+    for (const std::string& target : targets)
+        if (const std::string journal = Beside(target, JournalSuffix); Exists(journal))
+            note += RecoverJournal(journal, targets, mayComplete);
+    // A leftover that cannot be removed is in nobody's way but the next save's.
+    for (const std::string& target : targets)
+        for (const char* suffix : {NewSuffix, OldSuffix})
+            if (const std::string leftover = Beside(target, suffix); Exists(leftover))
+                unlink(leftover.c_str());
+    return note;
+}
+
 // One file of ReplaceFiles, from its checks to its replacement.
 struct Replacement {
     const NewFile* file = nullptr;
@@ -243,76 +478,120 @@ struct Replacement {
     bool inPlace = false;
     Descriptor writable;  // the existing file, opened for writing
     TemporaryFile temp;   // the new content, when not written in place
-    TemporaryFile kept;   // the old file, while later files are replaced
-    bool keptOld = false, renamed = false;
+    bool renamed = false, written = false;
+    std::string undo;  // without a journal: the old bytes an in-place write covers
 };
 
 void Inspect(Replacement& r)
 {
     const std::string& path = r.file->path;
-    r.target = path;
-    struct stat st {};
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char* resolved = realpath(path.c_str(), nullptr);
-        if (resolved == nullptr)
-            ThrowErrno();
-        r.target = resolved;
-        std::free(resolved);
-    }
+    r.target = TargetOf(path);
     r.exists = stat(r.target.c_str(), &r.old) == 0;
     if (!r.exists && (errno != ENOENT || r.file->keepTail))
         ThrowErrno();
     if (!r.exists)
         return;
     CheckRegular(r.old, path);
-    // The player's own read-only file stays read-only, even though its
-    // directory would let us replace it.
+    CheckWritable(r.old);
     r.writable.fd = open(r.target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (r.writable.fd < 0)
         ThrowErrno();
 }
 
-// A new file beside target, named after it; empty when the directory takes none.
-bool CreateBeside(TemporaryFile& temp, const std::string& target)
+// A new file of the file layer's beside target; false when the directory takes none.
+bool CreateBeside(TemporaryFile& temp, const std::string& target, const char* suffix)
 {
-    const std::size_t slash = target.rfind('/');
-    std::string pattern = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".XXXXXX";
-    temp.file.fd = mkostemp(pattern.data(), O_CLOEXEC);
+    const std::string path = Beside(target, suffix);
+    temp.file.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (temp.file.fd < 0)
         return false;
-    temp.path = pattern;
+    temp.path = path;
+    return true;
+}
+
+// A list of extended attribute names or a value, by a call that tells the
+// size it needs when given none; none when the call fails.
+template <class Call>
+std::optional<std::string> SizedRead(Call call)
+{
+    for (;;) {
+        const ssize_t size = call(nullptr, 0);
+        if (size < 0)
+            return std::nullopt;
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        const ssize_t got = call(bytes.data(), bytes.size());
+        if (got >= 0)
+            return bytes.substr(0, static_cast<std::size_t>(got));
+        if (errno != ERANGE)  // grown meanwhile: ask again
+            return std::nullopt;
+    }
+}
+
+// The names in a list of extended attributes; none where the file system keeps none.
+template <class List>
+std::optional<std::vector<std::string>> AttributeNames(List list)
+{
+    const auto names = SizedRead(list);
+    if (!names)
+        return errno == ENOTSUP ? std::optional(std::vector<std::string>()) : std::nullopt;
+    return ZeroEndedFields(*names);
+}
+
+// Gives the new file exactly the extended attributes of the old one, its
+// ACL (system.posix_acl_access) among them; false when that cannot be done.
+// What the new file inherited from its directory goes first.
+bool CarryAttributes(const std::string& from, int to)
+{
+    const auto inherited = AttributeNames([&](char* b, std::size_t n) { return flistxattr(to, b, n); });
+    const auto wanted = AttributeNames([&](char* b, std::size_t n) { return listxattr(from.c_str(), b, n); });
+    if (!inherited || !wanted)
+        return false;
+    for (const std::string& name : *inherited)
+        if (fremovexattr(to, name.c_str()) != 0)
+            return false;
+    for (const std::string& name : *wanted) {
+        const auto value = SizedRead([&](char* b, std::size_t n) { return getxattr(from.c_str(), name.c_str(), b, n); });
+        if (!value || fsetxattr(to, name.c_str(), value->data(), value->size(), 0) != 0)
+            return false;
+    }
     return true;
 }
 
 // A new file may take the old one's place only as the same file to
-// everybody else: same owner, group and permissions, and no other names.
-bool KeepsOwnerAndLinks(const Replacement& r)
+// everybody else: same owner, group, permissions, ACL and extended
+// attributes, and no other names.
+bool CarriesOver(const Replacement& r)
 {
     if (r.old.st_nlink > 1)
         return false;
+    const int fd = r.temp.file.fd;
     struct stat st {};
-    if (fstat(r.temp.file.fd, &st) != 0)
+    if (fstat(fd, &st) != 0)
         ThrowErrno();
     if ((st.st_uid != r.old.st_uid || st.st_gid != r.old.st_gid)
-        && fchown(r.temp.file.fd, r.old.st_uid, r.old.st_gid) != 0)
+        && fchown(fd, r.old.st_uid, r.old.st_gid) != 0)
         return false;
-    return true;
+    if (fchmod(fd, r.old.st_mode & 07777) != 0)
+        ThrowErrno();
+    return CarryAttributes(r.target, fd);
 }
 
-void PrepareTemporary(Replacement& r, bool keepOld)
+// Writes the new content beside the target; false when the directory takes
+// no new file, and so neither a journal.
+bool PrepareTemporary(Replacement& r)
 {
-    if (!CreateBeside(r.temp, r.target)) {
+    if (!CreateBeside(r.temp, r.target, NewSuffix)) {
         if (!r.exists)
             ThrowErrno();
         r.inPlace = true;
-        return;
+        return false;
     }
-    if (r.exists && !KeepsOwnerAndLinks(r)) {
+    if (r.exists && !CarriesOver(r)) {
         r.inPlace = true;
-        return;
+        return true;
     }
     const int fd = r.temp.file.fd;
-    if (fchmod(fd, r.exists ? r.old.st_mode & 07777 : DefaultCreationMode()) != 0)
+    if (!r.exists && fchmod(fd, DefaultCreationMode()) != 0)
         ThrowErrno();
     const std::string_view bytes = r.file->bytes;
     WriteAt(fd, bytes.data(), bytes.size(), 0);
@@ -326,15 +605,11 @@ void PrepareTemporary(Replacement& r, bool keepOld)
     if (fsync(fd) != 0)
         ThrowErrno();
     r.temp.file.Close();
-    if (keepOld && r.exists) {
-        if (!CreateBeside(r.kept, r.target))
-            ThrowErrno();
-        r.kept.file.Close();
-    }
+    return true;
 }
 
-// Writing in place cannot be undone, so it starts only when the room for
-// the new bytes is known to be there.
+// Writing in place cannot be undone without a copy, so it starts only when
+// the room for the new bytes is known to be there.
 void ReserveRoom(const Replacement& r)
 {
     const std::size_t size = r.file->bytes.size();
@@ -346,36 +621,103 @@ void ReserveRoom(const Replacement& r)
         ThrowErrno();
 }
 
+// Keeps each old file under its kept name, by a second name where it is
+// replaced by another file and by a copy where it is written in place,
+// then writes the journal that names them: all of it on the disk before
+// the first file changes.
+void WriteJournal(const std::vector<Replacement>& replacements, const std::string& journal)
+{
+    std::vector<JournalEntry> entries;
+    std::vector<std::string> targets;
+    for (const Replacement& r : replacements) {
+        const std::string kept = Beside(r.target, OldSuffix);
+        Kept how = Kept::None;
+        if (r.exists && !r.inPlace && link(r.target.c_str(), kept.c_str()) == 0)
+            how = Kept::Link;
+        else if (r.exists) {
+            CopyFile(r.target, kept);
+            how = Kept::Copy;
+        }
+        entries.push_back({how, r.old.st_ino, r.target});
+        targets.push_back(r.target);
+    }
+    const Descriptor file(open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (file.fd < 0)
+        ThrowErrno();
+    const std::string bytes = JournalBytes(entries);
+    WriteAt(file.fd, bytes.data(), bytes.size(), 0);
+    if (fsync(file.fd) != 0)
+        ThrowErrno();
+    SyncDirectories(targets);
+}
+
 void WriteInPlace(Replacement& r)
 {
     const std::string_view bytes = r.file->bytes;
+    r.written = true;
+    WriteAt(r.writable.fd, bytes.data(), bytes.size(), 0);
+}
+
+// Shortens a file written in place to its new content, last of all: only
+// then are the old bytes beyond it gone.
+void FinishInPlace(Replacement& r)
+{
     const int fd = r.writable.fd;
-    WriteAt(fd, bytes.data(), bytes.size(), 0);
-    if (!r.file->keepTail && ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+    if (!r.file->keepTail && ftruncate(fd, static_cast<off_t>(r.file->bytes.size())) != 0)
         ThrowErrno();
     if (fsync(fd) != 0)
         ThrowErrno();
     r.writable.Close();
 }
 
-void Rename(const std::string& from, const std::string& to)
+// Without a journal: the old bytes that writing in place will change, held
+// to be put back. A file too large to be held is not written.
+std::string OldBytesCovered(const Replacement& r)
 {
-    if (rename(from.c_str(), to.c_str()) != 0)
-        ThrowErrno();
+    const auto size = static_cast<std::size_t>(r.old.st_size);
+    const std::size_t covered = r.file->keepTail ? std::min(r.file->bytes.size(), size) : size;
+    if (covered > MaxReserve)
+        throw FileRefused("The file " + r.file->path + " would have to be written in place, and is too large"
+                          " to keep its old content meanwhile, so it was not saved.");
+    return ReadFileStart(r.target, covered);
 }
 
-// Puts back every old file that was moved aside or replaced.
-void RollBack(std::vector<Replacement>& replacements)
+// Without a journal, puts back what was changed from memory: the old bytes
+// of files written in place, no new file where there was none.
+void UndoUnjournaled(std::vector<Replacement>& replacements)
 {
-    for (auto r = replacements.rbegin(); r != replacements.rend(); ++r) {
-        if (r->keptOld && rename(r->kept.path.c_str(), r->target.c_str()) == 0)
-            r->kept.path.clear();
-        else if (r->renamed && !r->exists)
-            unlink(r->target.c_str());
+    for (Replacement& r : replacements) {
+        if (r.renamed && !r.exists)
+            unlink(r.target.c_str());
+        if (r.written) {
+            const Descriptor file(open(r.target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+            if (file.fd < 0)
+                ThrowErrno();
+            WriteAt(file.fd, r.undo.data(), r.undo.size(), 0);
+            if (ftruncate(file.fd, r.old.st_size) != 0 || fsync(file.fd) != 0)
+                ThrowErrno();
+        }
     }
 }
 
 }  // namespace
+
+void SyncDirectory(const std::string& dir)
+{
+    const Descriptor d(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (d.fd < 0)
+        ThrowErrno();
+    if (fsync(d.fd) != 0 && errno != EINVAL)  // EINVAL: a file system that keeps no order to flush
+        ThrowErrno();
+}
+
+std::string RecoverFiles(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> targets;
+    for (const std::string& path : paths)
+        targets.push_back(TargetOf(path));
+    return Recover(targets, true);
+}
 
 void ReplaceFile(const std::string& path, std::string_view bytes)
 {
@@ -384,25 +726,38 @@ void ReplaceFile(const std::string& path, std::string_view bytes)
 
 void ReplaceFiles(const std::vector<NewFile>& files)
 {
+    std::vector<std::string> paths, targets;
+    for (const NewFile& file : files)
+        paths.push_back(file.path);
+    RecoverFiles(paths);
     std::vector<Replacement> replacements(files.size());
     for (std::size_t k = 0; k < files.size(); ++k) {
         replacements[k].file = &files[k];
         Inspect(replacements[k]);
+        targets.push_back(replacements[k].target);
     }
-    const bool keepOld = files.size() > 1;
+    bool directoriesTakeFiles = true;
+    for (Replacement& r : replacements)
+        directoriesTakeFiles = PrepareTemporary(r) && directoriesTakeFiles;
     for (Replacement& r : replacements) {
-        PrepareTemporary(r, keepOld);
+        // Without a journal, the files are written in place or not at all.
+        r.inPlace = r.inPlace || (!directoriesTakeFiles && r.exists);
         if (r.inPlace)
             ReserveRoom(r);
     }
+    // Even one file replaced by a rename has a journal: the directory's
+    // flush after it may fail, and then it has to be put back too.
+    const bool journaled = directoriesTakeFiles;
+    const std::string journal = Beside(targets.front(), JournalSuffix);
     try {
+        if (journaled)
+            WriteJournal(replacements, journal);
+        for (Replacement& r : replacements)
+            if (r.inPlace && !journaled)
+                r.undo = OldBytesCovered(r);
         for (Replacement& r : replacements) {
             if (r.inPlace)
                 continue;
-            if (keepOld && r.exists) {
-                Rename(r.target, r.kept.path);
-                r.keptOld = true;
-            }
             Rename(r.temp.path, r.target);
             r.temp.path.clear();
             r.renamed = true;
@@ -410,10 +765,36 @@ void ReplaceFiles(const std::vector<NewFile>& files)
         for (Replacement& r : replacements)
             if (r.inPlace)
                 WriteInPlace(r);
+        for (Replacement& r : replacements)
+            if (r.inPlace)
+                FinishInPlace(r);
+        SyncDirectories(targets);
+        if (journaled)
+            Remove(journal);
     } catch (const FileError&) {
-        RollBack(replacements);
+        try {
+            if (journaled)
+                Recover(targets, false);
+            else
+                UndoUnjournaled(replacements);
+        } catch (const FileError&) {
+            // Whatever could not be put back stays kept, with its journal,
+            // for the next load to put back.
+        }
         throw;
     }
+    if (!journaled)
+        return;
+    // The save is complete. The kept files go only once the journal's
+    // removal is on the disk: a journal that came back without them would
+    // take the new files for old ones. What stays is removed by the next load.
+    try {
+        SyncDirectory(DirectoryOf(journal));
+    } catch (const FileError&) {
+        return;
+    }
+    for (const std::string& target : targets)
+        unlink(Beside(target, OldSuffix).c_str());
 }
 
 void CopyFile(const std::string& from, const std::string& to)

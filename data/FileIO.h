@@ -56,22 +56,61 @@ struct NewFile {
 
 // Replaces the file at path (or creates it) with bytes, so that a failure
 // at any step leaves the old file whole: the bytes go to a temporary file
-// in the same directory, which is then renamed over the target with the
-// old file's owner, group and permissions. A target that exists but may not
-// be written fails with "File access denied" and nothing changes; one that
-// is not a regular file is refused. A target that is a symbolic link has
-// the file it points to replaced.
+// in the same directory, which is then renamed over the target with
+// everything the old file carries (owner, group, permissions, ACL and other
+// extended attributes), and the directory is flushed. A target that exists
+// but may not be written, or that has no write permission at all (even for
+// root), fails with "File access denied" and nothing changes; one that is
+// not a regular file is refused. A target that is a symbolic link has the
+// file it points to replaced.
 //
-// Where the directory takes no new file, or the owner cannot be kept, or
-// the file has other hard links, the existing file is written in place
-// instead, once the room for the new bytes has been reserved on the disk
-// (where the file system allows it) and every other check has passed.
+// Where the directory takes no new file, or what the old file carries
+// cannot be given to a new one, or the file has other hard links, the
+// existing file is written in place instead, once the room for the new
+// bytes has been reserved on the disk (where the file system allows it)
+// and every other check has passed.
 void ReplaceFile(const std::string& path, std::string_view bytes);
-// Replaces several files as ReplaceFile does, preparing every new file
-// before the first one is replaced, and keeping each old file under a
-// temporary name until all are replaced: a failure at any step leaves all
-// of the old files.
+// Replaces several files as ReplaceFile does, as one transaction.
+//
+// The invariant, at every instant, even when the process is killed: the
+// files are all old or all new, or a complete journal on the disk names
+// a kept old version of each, from which RecoverFiles puts all of them
+// back. So a kept old file is removed only once its journal is removed
+// (the save is complete) or once it is back in place (the save is undone).
+//
+// How: first every new file is written beside its target and flushed.
+// Then each old file is kept as ".NAME.dv2-old" beside it (a second name,
+// or a copy where the file is written in place or takes no second name),
+// and the journal ".FIRST.dv2-journal", naming them, is written beside the
+// first file and flushed with the directories. Only then are the files
+// replaced; the directories are flushed, and removing the journal
+// completes the save. A failure at any step puts the old files back from
+// the journal; where that fails too, the journal and the kept files stay
+// for the next load to put back.
+//
+// Files saved together are always saved, and recovered, together: a
+// recovery of only some of them would take another's kept file for a
+// leftover. A single file has a journal too, since the flush of its
+// directory after the rename may fail, and then the old file goes back.
+//
+// The one exception: where a directory takes no new file, no journal can
+// be written there, and all files are written in place with their old
+// bytes held in memory (a file too large to hold is refused): a failure
+// puts them back, a kill between the writes cannot.
 void ReplaceFiles(const std::vector<NewFile>& files);
+
+// To be called before files saved together are read: completes or rolls
+// back a save of them that a journal shows was interrupted, then removes
+// what interrupted saves of them left (".NAME.dv2-new", ".NAME.dv2-old",
+// an unfinished journal), and nothing else. Returns a sentence for the
+// user saying what was done with an interrupted save, empty when there was
+// none. Throws when a file cannot be put back (the journal then stays),
+// and refuses (FileRefused) a journal that names any file but these.
+std::string RecoverFiles(const std::vector<std::string>& paths);
+
+// Flushes a directory's entries, so that the renames and removals in it
+// survive a power cut in the order they were made.
+void SyncDirectory(const std::string& dir);
 
 // Copies an existing regular file into a new file to, which must not
 // exist, holes kept, and flushes the copy to the disk.

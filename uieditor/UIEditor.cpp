@@ -449,7 +449,7 @@ void TfrmDV2Edit::btnLoadClick()
             ReadSettings();
         else
             PickGameDir();
-        LoadEquipment(EquipFilePath(), NameFilePath());
+        const std::string recovered = LoadEquipment(EquipFilePath(), NameFilePath());
         EquipmentHistory().clear();
         SetStatus(QStringLiteral("Files loaded"));
         CurrentUnit = 1;
@@ -458,6 +458,8 @@ void TfrmDV2Edit::btnLoadClick()
         gbEditorOptions->setEnabled(true);
         gbUnitAttributes->setEnabled(true);
         mnuUnitTable->setEnabled(true);
+        if (!recovered.empty())
+            ShowWarningBox(this, QFile::decodeName(recovered.c_str()));
     });
 }
 

@@ -14,6 +14,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+ino_t Inode(const std::string& path)
+{
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_ino;
+}
+
 struct Fault {
     const char* what;
     std::function<void()> apply;
@@ -190,6 +197,30 @@ TEST_F(UnitEditorFaultsTest, FailedLoadsLeaveTheTableTheControlsAndTheFiles)
     EXPECT_FALSE(editor->seUnitCode->isEnabled());
     WriteBytes(eqp, demo);
     editor->btnLoadClick();
+    EXPECT_EQ(Status(), "Files loaded");
+    EXPECT_EQ(Equipment.UnitCount, 586);
+}
+
+// A save cut short (here: its journal and kept old files written, and the
+// record file replaced, when it was killed) is undone by the next load,
+// which says so.
+TEST_F(UnitEditorFaultsTest, LoadAfterAnInterruptedSaveSaysTheFilesWerePutBack)
+{
+    using namespace std::string_literals;
+    const DirContents before = ContentsOf(game);
+    std::string journal = "dv2 save journal\0"s;
+    for (const std::string& path : {eqp, txt}) {
+        fs::create_hard_link(path, fs::path(game) / ("." + fs::path(path).filename().string() + ".dv2-old"));
+        journal += "L\0"s + std::to_string(Inode(path)) + '\0' + path + '\0';
+    }
+    WriteBytes(game + ".EQUIP97.EQP.dv2-journal", journal + "end\0"s);
+    WriteBytes(game + "new", "\x02\x00" + std::string(2 * 73, '\x01'));
+    fs::rename(game + "new", eqp);
+
+    EXPECT_EQ(BoxText([&] { editor->btnLoadClick(); }),
+              "The last save of EQUIP97.EQP and EQUIP97.TXT was interrupted before it was complete; the files are"
+              " as they were before it.");
+    EXPECT_EQ(ChangedPaths(before, ContentsOf(game)), "");
     EXPECT_EQ(Status(), "Files loaded");
     EXPECT_EQ(Equipment.UnitCount, 586);
 }
