@@ -22,7 +22,8 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
 
     std::string gameDir, otherDir, file;
-    bool dryRun = false, asCsv = false;
+    bool asCsv = false;
+    ImportOptions importOptions;
 
     CLI::App* exportCmd = app.add_subcommand("export", "Writes the whole catalogue of GAMEDIR as CSV");
     exportCmd->add_option("GAMEDIR", gameDir, "The game directory")->required();
@@ -31,8 +32,9 @@ int main(int argc, char** argv)
     CLI::App* importCmd = app.add_subcommand(
         "import", "Reads a CSV into the catalogue of GAMEDIR, checking every cell first, and prints what changes");
     importCmd->add_option("GAMEDIR", gameDir, "The game directory")->required();
-    importCmd->add_option("FILE", file, "The CSV file")->required();
-    importCmd->add_flag("--dry-run", dryRun, "Print what would change, write nothing");
+    importCmd->add_option("FILE", file, "The CSV file, or - for standard input")->required();
+    importCmd->add_flag("--dry-run", importOptions.DryRun, "Print what would change, write nothing");
+    importCmd->add_flag("--csv", importOptions.AsCsv, "Print the changes as CSV");
 
     CLI::App* diffCmd = app.add_subcommand(
         "diff", "Lists every changed field, name and added or removed unit code from A to B;\n"
@@ -50,6 +52,13 @@ int main(int argc, char** argv)
     unitsCmd->add_option("GAMEDIR", gameDir,
                          "The game directory for the unit names (default: the parent of the save game's directory)");
 
+    // Without this, CLI11 takes an unknown command for an extra argument and
+    // only says that a command is required.
+    if (argc > 1 && argv[1][0] != '-'
+        && app.get_subcommands([&](CLI::App* command) { return command->get_name() == argv[1]; }).empty()) {
+        std::cerr << "dv2tool: unknown command \"" << argv[1] << "\" (dv2tool --help lists the commands)\n";
+        return TroubleStatus;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -59,7 +68,7 @@ int main(int argc, char** argv)
         if (*exportCmd)
             return ExportCommand(gameDir, file);
         if (*importCmd)
-            return ImportCommand(gameDir, file, dryRun);
+            return ImportCommand(gameDir, file, importOptions);
         if (*diffCmd)
             return DiffCommand(gameDir, otherDir, asCsv);
         if (*checkCmd)
