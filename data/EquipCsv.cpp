@@ -306,7 +306,8 @@ public:
 
     void OnRow(std::size_t line, std::span<const std::string> fields)
     {
-        // A spreadsheet writes the rows below the table that were ever touched as separators only.
+        // Rows of empty fields: a spreadsheet writes them for rows below
+        // the table that were once touched.
         if (notUtf8_ || std::ranges::all_of(fields, &std::string::empty))
             return;
         // Read as UTF-8, a Windows-1252 text fails mostly in the name, with
