@@ -85,11 +85,11 @@ std::string ChangeLine(const EquipChange& change)
     return line + "\n";
 }
 
-// The CSV text of a file, or of standard input for "-", within the same
-// limit: a pipe has no size to check first.
+// The CSV text of a file, or of standard input for "-" (or /dev/stdin,
+// which a file read refuses as a pipe), within the same limit.
 std::string ReadCsv(const std::string& path)
 {
-    if (path != "-")
+    if (path != "-" && path != "/dev/stdin")
         return OnFile(path, [&] { return ReadEquipCsvFile(path); });
     std::string text(MaxEquipCsvSize + 1, '\0');
     text.resize(std::fread(text.data(), 1, text.size(), stdin));

@@ -146,6 +146,7 @@ TEST_F(ToolTest, ImportReadsAPipeAndADryRunNeedsNoWriting)
     const ToolRun lines = Tool(dir, "import game - --dry-run", "cat units.csv | ");
     EXPECT_EQ(lines.status, 0) << lines.err;
     EXPECT_EQ(lines.out, "30 \"DEN Battleship E-130\": name \"DEN Battleship E-130\" -> \"Say \\\"hi\\\"\\\\\"\n");
+    EXPECT_EQ(Tool(dir, "import game /dev/stdin --dry-run", "cat units.csv | ").out, lines.out);
     const ToolRun asCsv = Tool(dir, "import --csv --dry-run game -", "cat units.csv | ");
     EXPECT_EQ(asCsv.out, "code,name,field,old,new\r\n30,DEN Battleship E-130,name,DEN Battleship E-130,\"Say \"\"hi\"\"\\\"\r\n");
 
