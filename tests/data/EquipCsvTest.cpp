@@ -352,9 +352,16 @@ TEST(EquipCsvTest, SpreadsheetDamageIsReadOrNamedByItsCause)
     table->UnitNames[1] = "007";
     table->UnitNames[2] = "1E5";
     table->UnitNames[3] = "=1+1";
+    for (std::size_t i = 0; i < EquipRecordSize; ++i)
+        table->Records[5][i] = static_cast<std::uint8_t>(i % 16 * 0x11);  // hexadecimal 00, 11, 22, ..., FF, 00, ...
     const auto current = RandomTable(random, 30);
     current->UnitNames = table->UnitNames;
     const std::string csv = ExportEquipCsv(*table);
+    // raw starts with a letter, so that even a record of decimal digits reads as text.
+    std::string raw5 = ",x";
+    for (std::size_t i = 0; i < EquipRecordSize; ++i)
+        raw5 += std::string(2, "0123456789ABCDEF"[i % 16]);
+    EXPECT_NE(csv.find(raw5 + "\r\n"), std::string::npos);
     const auto row = [&](int code) {
         const std::size_t start = csv.find("\r\n" + std::to_string(code) + ",") + 2;
         return std::pair(start, csv.find("\r\n", start) + 2);
