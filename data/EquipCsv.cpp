@@ -18,34 +18,24 @@
 #include <optional>
 #include <span>
 
-const std::array<CsvColumn, CsvColumnCount> CsvColumns{{
-    {"code", 0, 0},
-    {"name", 0, 0},
-    {"type", Field::UnitClass, 1},
-    {"country", Field::Countries, 4},
-    {"month", Field::MonthAvailable, 1},
-    {"year", Field::YearAvailable, 1},
-    {"cost", Field::Cost, 1},
-    {"movement", Field::Movement, 1},
-    {"fuel", Field::Fuel, 1},
-    {"ammo", Field::Ammo, 1},
-    {"range", Field::Range, 1},
-    {"initiative", Field::Initiative, 1},
-    {"spotting", Field::Spotting, 1},
-    {"hard_attack", Field::HardAttack, 1},
-    {"soft_attack", Field::SoftAttack, 1},
-    {"air_attack", Field::AirAttack, 1},
-    {"naval_attack", Field::NavalAttack, 1},
-    {"ground_defense", Field::GroundDefense, 1},
-    {"air_defense", Field::AirDefense, 1},
-    {"close_defense", Field::CloseDefense, 1},
-    {"range_defense_mod", Field::RangeDefenseMod, 1},
-    {"raw", 0, 0},
-}};
+// NumberFields is constant-initialized, so it is ready before this is built.
+const std::array<CsvColumn, CsvColumnCount> CsvColumns = [] {
+    std::array<CsvColumn, CsvColumnCount> columns{{
+        {"code", 0, 0},
+        {"name", 0, 0},
+        {"type", Field::UnitClass, 1},
+        {"country", Field::Countries, 4},
+    }};
+    std::ranges::transform(NumberFields, columns.begin() + 4, [](const NumberField& field) {
+        return CsvColumn{field.csvColumn, field.offset, 1, field.multiple};
+    });
+    columns.back() = {"raw", 0, 0};
+    return columns;
+}();
 
 namespace {
 
-enum Column : std::size_t { Code = 0, Name = 1, Type = 2, Country = 3, Cost = 6, Raw = 21 };
+enum Column : std::size_t { Code = 0, Name = 1, Type = 2, Country = 3, Raw = CsvColumnCount - 1 };
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
@@ -139,11 +129,10 @@ void AppendCell(std::string& cell, const TEquipRecord& record, std::string_view 
             number(record[Field::UnitClass]);
         return;
     case Country: cell += CountryName(record).value_or(""); return;
-    case Cost: return number(PrestigeCost(record[Field::Cost]));
     case Raw:
         cell += RawPrefix;
         return AppendHex(cell, record);
-    default: return number(record[CsvColumns[column].Offset]);
+    default: return number(record[CsvColumns[column].Offset] * CsvColumns[column].Multiple);
     }
 }
 
@@ -178,18 +167,15 @@ std::string SetField(std::size_t column, const std::string& text, TEquipRecord& 
         if (!SetCountryByName(record, text) && !text.empty())
             return Quoted(text) + " is no country";
         return {};
-    case Cost: {
-        const auto cost = Number(text, MaxPrestigeCost);
-        if (!cost)
-            return "cost " + Quoted(text) + " is not a number from 0 to " + std::to_string(MaxPrestigeCost);
-        record[Field::Cost] = StoredCost(*cost);
-        return {};
-    }
     default: {
-        const auto value = Number(text, 255);
+        // The stored value as it is, never brought within the editor's
+        // limits: the cost in twelves, the remainder dropped.
+        const CsvColumn& field = CsvColumns[column];
+        const auto value = Number(text, 255 * field.Multiple);
         if (!value)
-            return std::string(CsvColumns[column].Title) + " " + Quoted(text) + " is not a number from 0 to 255";
-        record[CsvColumns[column].Offset] = static_cast<std::uint8_t>(*value);
+            return std::string(field.Title) + " " + Quoted(text) + " is not a number from 0 to "
+                   + std::to_string(255 * field.Multiple);
+        record[field.Offset] = static_cast<std::uint8_t>(*value / field.Multiple);
         return {};
     }
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/Equipment.h"
+#include "data/UnitFields.h"
 
 // The equipment table as CSV text, one row per unit code, so that modders
 // can keep and compare it with their own tools (docs/csv-format.md). Export
@@ -15,13 +16,16 @@
 // changes exactly the bytes of its field.
 
 // A column: its title and the record bytes it shows (none for code, name
-// and raw; raw holds all of them).
+// and raw; raw holds all of them), a one-byte field shown as the byte
+// times Multiple.
 struct CsvColumn {
     std::string_view Title;
     std::size_t Offset, Size;
+    int Multiple = 1;
 };
-constexpr std::size_t CsvColumnCount = 22;
-// The header, in column order: code, name, ..., raw.
+constexpr std::size_t CsvColumnCount = 4 + NumberFieldCount + 1;
+// The header, in column order: code, name, type, country, the attributes
+// of NumberFields, raw.
 extern const std::array<CsvColumn, CsvColumnCount> CsvColumns;
 
 // What starts the raw cell, so that no spreadsheet takes it for a number.

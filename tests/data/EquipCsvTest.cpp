@@ -2,6 +2,7 @@
 #include "data/EquipCsv.h"
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
+#include "data/UnitFields.h"
 #include "data/FileError.h"
 #include "tests/support/TestSupport.h"
 
@@ -273,9 +274,10 @@ TEST(EquipCsvTest, RandomDifferencesAreCarriedAndListedExactly)
     std::uniform_int_distribution<int> length(0, MaxUnitNameLength), country(0, 25);
     const auto randomName = [&] {
         std::string name;
-        for (int n = length(random); n > 0; --n) {
-            const int b = byte(random) % 224 + 32;  // no control characters: an import checks edited names
-            name += b == 127 ? '"' : static_cast<char>(b);
+        for (const auto size = static_cast<std::size_t>(length(random)); name.size() < size;) {
+            const auto b = static_cast<unsigned char>(byte(random));
+            if (IsUnitNameByte(b))  // an import checks the names that differ
+                name += b == 'x' ? '"' : static_cast<char>(b);
         }
         return name;
     };
