@@ -403,6 +403,13 @@ TEST(EquipCsvTest, SpreadsheetDamageIsReadOrNamedByItsCause)
         ASSERT_EQ(imported.Errors.size(), 1u) << c.error << testing::PrintToString(imported.Errors);
         EXPECT_TRUE(imported.Errors[0].starts_with(c.error)) << imported.Errors[0] << "\nexpected " << c.error;
     }
+    // A line end within a quoted cell counts as the file's other ones do.
+    const std::string twoLines = withCell(withCell(csv, 2, "name", "two\rlines"), 3, "cost", "99999");
+    const EquipCsvImport crOnly = ImportEquipCsv(Replaced(twoLines, "\r\n", "\r"), "f.csv", *current);
+    ASSERT_EQ(crOnly.Errors.size(), 2u);
+    EXPECT_TRUE(crOnly.Errors[0].starts_with("f.csv:4:2: the name holds a control")) << crOnly.Errors[0];
+    EXPECT_TRUE(crOnly.Errors[1].starts_with("f.csv:6:7: cost")) << crOnly.Errors[1];
+
     std::string everyCost = csv;
     for (int code = 0; code < 30; ++code)
         everyCost = withCell(everyCost, code, "cost", "x");
