@@ -73,12 +73,25 @@ void WriteOut(const std::string& text)
 
 std::string ChangeLine(const EquipChange& change)
 {
-    std::string line = std::to_string(change.Code) + " \"" + change.Name + "\": " + std::string(change.What);
+    std::string line = std::to_string(change.Code) + " \"" + Escaped(change.Name) + "\": " + std::string(change.What);
     if (change.What == "name")
-        line += " \"" + change.Old + "\" -> \"" + change.New + "\"";
+        line += " \"" + Escaped(change.Old) + "\" -> \"" + Escaped(change.New) + "\"";
     else if (change.What != "added" && change.What != "removed")
         line += " " + change.Old + " -> " + change.New;
     return line + "\n";
+}
+
+// The CSV text of a file, or of standard input for "-" (or /dev/stdin,
+// which a file read refuses as a pipe), within the same limit.
+std::string ReadCsv(const std::string& path)
+{
+    if (path != "-" && path != "/dev/stdin")
+        return OnFile(path, [&] { return ReadEquipCsvFile(path); });
+    std::string text(MaxEquipCsvSize + 1, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), stdin));
+    if (std::ferror(stdin))
+        throw std::runtime_error(std::string("standard input: ") + FileError::FromErrno(errno).what());
+    return text;
 }
 
 std::string ChangesText(const std::vector<EquipChange>& changes, bool asCsv)
@@ -107,24 +120,30 @@ int ExportCommand(const std::string& gameDir, const std::string& outputPath)
     return 0;
 }
 
-int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool dryRun, bool noBackup)
+int ImportCommand(const std::string& gameDir, const std::string& csvPath, const ImportOptions& options)
 {
-    LoadGame(gameDir);
-    const EquipCsvImport imported = ImportEquipCsv(OnFile(csvPath, [&] { return ReadEquipCsvFile(csvPath); }), csvPath, Equipment);
-    for (const std::string& error : imported.Errors)
-        std::cerr << error << '\n';
+    // A dry run only reads the game, as diff does, so that it works on a
+    // game installed read-only; an import loads it as the editor does.
+    std::unique_ptr<TEquipTable> readOnly;
+    if (options.DryRun)
+        readOnly = ReadGame(gameDir);
+    else
+        LoadGame(gameDir);
+    const TEquipTable& current = readOnly ? *readOnly : Equipment;
+    const EquipCsvImport imported = ImportEquipCsv(ReadCsv(csvPath), csvPath == "-" ? "stdin" : csvPath, current);
+    std::cerr << ListedErrors(imported.Errors);
     if (!imported.Table) {
         std::cerr << "dv2tool: " << imported.Errors.size() << " errors; nothing was written\n";
         return 1;
     }
-    const std::vector<EquipChange> changes = CompareEquipment(Equipment, *imported.Table);
-    WriteOut(ChangesText(changes, false));
-    if (dryRun || changes.empty()) {
+    const std::vector<EquipChange> changes = CompareEquipment(current, *imported.Table);
+    WriteOut(ChangesText(changes, options.AsCsv));
+    if (options.DryRun || changes.empty()) {
         std::cerr << "dv2tool: " << changes.size() << " changes; nothing was written\n";
         return 0;
     }
     Equipment = *imported.Table;
-    if (!noBackup)
+    if (!options.NoBackup)
         SetUpBackups();
     try {
         OnFile(EquipFilePath() + " or " + NameFilePath(), [] { SaveEquipment(EquipFilePath(), NameFilePath()); });

@@ -8,7 +8,13 @@
 // status 2.
 
 int ExportCommand(const std::string& gameDir, const std::string& outputPath);
-int ImportCommand(const std::string& gameDir, const std::string& csvPath, bool dryRun, bool noBackup);
+struct ImportOptions {
+    bool DryRun = false;  // read the game only, write nothing
+    bool AsCsv = false;   // the change list as CSV
+    bool NoBackup = false;  // write without keeping a copy first
+};
+// Reads the CSV file at csvPath, or standard input for "-".
+int ImportCommand(const std::string& gameDir, const std::string& csvPath, const ImportOptions& options);
 int DiffCommand(const std::string& gameDirA, const std::string& gameDirB, bool asCsv);
 int CheckCommand(const std::string& gameDir);
 int UnitsCommand(const std::string& saveGamePath, const std::string& gameDir);

@@ -22,7 +22,8 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
 
     std::string gameDir, otherDir, file;
-    bool dryRun = false, asCsv = false, noBackup = false;
+    bool asCsv = false;
+    ImportOptions importOptions;
 
     CLI::App* exportCmd = app.add_subcommand("export", "Writes the whole catalogue of GAMEDIR as CSV");
     exportCmd->add_option("GAMEDIR", gameDir, "The game directory")->required();
@@ -31,9 +32,10 @@ int main(int argc, char** argv)
     CLI::App* importCmd = app.add_subcommand(
         "import", "Reads a CSV into the catalogue of GAMEDIR, checking every cell first, and prints what changes");
     importCmd->add_option("GAMEDIR", gameDir, "The game directory")->required();
-    importCmd->add_option("FILE", file, "The CSV file")->required();
-    importCmd->add_flag("--dry-run", dryRun, "Print what would change, write nothing");
-    importCmd->add_flag("--no-backup", noBackup,
+    importCmd->add_option("FILE", file, "The CSV file, or - for standard input")->required();
+    importCmd->add_flag("--dry-run", importOptions.DryRun, "Print what would change, write nothing");
+    importCmd->add_flag("--csv", importOptions.AsCsv, "Print the changes as CSV");
+    importCmd->add_flag("--no-backup", importOptions.NoBackup,
                         "Write without first keeping a copy of the two files (needed where no data directory is found)");
 
     CLI::App* diffCmd = app.add_subcommand(
@@ -52,6 +54,13 @@ int main(int argc, char** argv)
     unitsCmd->add_option("GAMEDIR", gameDir,
                          "The game directory for the unit names (default: the parent of the save game's directory)");
 
+    // Without this, CLI11 takes an unknown command for an extra argument and
+    // only says that a command is required.
+    if (argc > 1 && argv[1][0] != '-'
+        && app.get_subcommands([&](CLI::App* command) { return command->get_name() == argv[1]; }).empty()) {
+        std::cerr << "dv2tool: unknown command \"" << argv[1] << "\" (dv2tool --help lists the commands)\n";
+        return TroubleStatus;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -61,7 +70,7 @@ int main(int argc, char** argv)
         if (*exportCmd)
             return ExportCommand(gameDir, file);
         if (*importCmd)
-            return ImportCommand(gameDir, file, dryRun, noBackup);
+            return ImportCommand(gameDir, file, importOptions);
         if (*diffCmd)
             return DiffCommand(gameDir, otherDir, asCsv);
         if (*checkCmd)

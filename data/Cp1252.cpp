@@ -101,3 +101,11 @@ std::optional<std::string> Utf8ToCp1252(std::string_view text)
     }
     return bytes;
 }
+
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t pos = 0; pos < text.size();)
+        if (!NextUtf8(text, pos))
+            return false;
+    return true;
+}

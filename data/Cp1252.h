@@ -17,3 +17,5 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 void AppendCp1252AsUtf8(std::string& text, std::string_view bytes);
 // None when the text is not UTF-8 or holds a character Windows-1252 cannot.
 std::optional<std::string> Utf8ToCp1252(std::string_view text);
+// Whether text is well-formed UTF-8.
+bool IsUtf8(std::string_view text);

@@ -4,39 +4,38 @@
 
 #include "data/Cp1252.h"
 #include "data/UnitCodes.h"
+#include "data/UnitFields.h"
 
 #include <csv.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <charconv>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <span>
 
-const std::array<std::string_view, CsvColumnCount> CsvColumns{
-    "code",           "name",        "type",         "country",       "month",
-    "year",           "cost",        "movement",     "fuel",          "ammo",
-    "range",          "initiative",  "spotting",     "hard_attack",   "soft_attack",
-    "air_attack",     "naval_attack", "ground_defense", "air_defense", "close_defense",
-    "range_defense_mod", "raw"};
+// NumberFields is constant-initialized, so it is ready before this is built.
+const std::array<CsvColumn, CsvColumnCount> CsvColumns = [] {
+    std::array<CsvColumn, CsvColumnCount> columns{{
+        {"code", 0, 0},
+        {"name", 0, 0},
+        {"type", Field::UnitClass, 1},
+        {"country", Field::Countries, 4},
+    }};
+    std::ranges::transform(NumberFields, columns.begin() + 4, [](const NumberField& field) {
+        return CsvColumn{field.csvColumn, field.offset, 1, field.multiple};
+    });
+    columns.back() = {"raw", 0, 0};
+    return columns;
+}();
 
 namespace {
 
-enum Column : std::size_t { Code = 0, Name = 1, Type = 2, Country = 3, Cost = 6, Raw = 21 };
-
-// The record bytes each column shows: the first and how many (none for
-// code, name and raw).
-struct Span {
-    std::size_t offset, size;
-};
-constexpr std::array<Span, CsvColumnCount> Spans{{
-    {0, 0}, {0, 0}, {Field::UnitClass, 1}, {Field::Countries, 4}, {Field::MonthAvailable, 1},
-    {Field::YearAvailable, 1}, {Field::Cost, 1}, {Field::Movement, 1}, {Field::Fuel, 1},
-    {Field::Ammo, 1}, {Field::Range, 1}, {Field::Initiative, 1}, {Field::Spotting, 1},
-    {Field::HardAttack, 1}, {Field::SoftAttack, 1}, {Field::AirAttack, 1}, {Field::NavalAttack, 1},
-    {Field::GroundDefense, 1}, {Field::AirDefense, 1}, {Field::CloseDefense, 1},
-    {Field::RangeDefenseMod, 1}, {0, 0}}};
+enum Column : std::size_t { Code = 0, Name = 1, Type = 2, Country = 3, Raw = CsvColumnCount - 1 };
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
@@ -52,13 +51,6 @@ void AppendHex(std::string& text, const TEquipRecord& record)
     }
 }
 
-std::string Hex(const TEquipRecord& record)
-{
-    std::string text;
-    AppendHex(text, record);
-    return text;
-}
-
 // The value of each byte as a hexadecimal digit, -1 for a byte that is none.
 // A table, not comparisons: in a column of random digits, every branch on
 // digit or letter would be mispredicted half of the time.
@@ -72,8 +64,11 @@ constexpr std::array<std::int8_t, 256> HexDigitValues = [] {
     return values;
 }();
 
-std::optional<TEquipRecord> FromHex(std::string_view text)
+// The record of a raw cell, with or without its prefix.
+std::optional<TEquipRecord> FromRaw(std::string_view text)
 {
+    if (text.size() == 2 * EquipRecordSize + 1 && std::tolower(static_cast<unsigned char>(text[0])) == RawPrefix)
+        text.remove_prefix(1);
     if (text.size() != 2 * EquipRecordSize)
         return std::nullopt;
     TEquipRecord record;
@@ -91,8 +86,18 @@ std::optional<TEquipRecord> FromHex(std::string_view text)
 std::string Quoted(std::string_view text)
 {
     constexpr std::size_t Shown = 40;
-    const std::size_t end = std::min(text.find_first_of("\r\n"), Shown);
-    return "\"" + std::string(text.substr(0, end)) + (end < text.size() ? "...\"" : "\"");
+    std::size_t end = std::min(text.size(), Shown);
+    while (end < text.size() && (text[end] & 0xC0) == 0x80)  // not within a character
+        --end;
+    return "\"" + Escaped(text.substr(0, end)) + (end < text.size() ? "...\"" : "\"");
+}
+
+// Whether a spreadsheet has made a number of the text: digits with a
+// decimal point, a thousands separator or an exponent.
+bool LooksLikeNumber(std::string_view text)
+{
+    return !text.empty() && std::ranges::any_of(text, [](char c) { return c >= '0' && c <= '9'; })
+        && std::ranges::all_of(text, [](char c) { return (c >= '0' && c <= '9') || std::strchr(".,+-Ee ", c); });
 }
 
 // A decimal number of at most maximum, digits only.
@@ -124,9 +129,10 @@ void AppendCell(std::string& cell, const TEquipRecord& record, std::string_view 
             number(record[Field::UnitClass]);
         return;
     case Country: cell += CountryName(record).value_or(""); return;
-    case Cost: return number(PrestigeCost(record[Field::Cost]));
-    case Raw: return AppendHex(cell, record);
-    default: return number(record[Spans[column].offset]);
+    case Raw:
+        cell += RawPrefix;
+        return AppendHex(cell, record);
+    default: return number(record[CsvColumns[column].Offset] * CsvColumns[column].Multiple);
     }
 }
 
@@ -142,11 +148,7 @@ std::string SetField(std::size_t column, const std::string& text, TEquipRecord& 
             return "the name holds a character that Windows-1252 cannot hold";
         if (bytes->size() > MaxUnitNameLength)
             return "the name is longer than " + std::to_string(MaxUnitNameLength) + " characters";
-        const auto isControl = [](char b) {
-            const char32_t c = CodePointOfCp1252(static_cast<unsigned char>(b));
-            return c < 0x20 || (c >= 0x7F && c <= 0x9F);
-        };
-        if (std::ranges::any_of(*bytes, isControl))
+        if (!IsValidUnitName(*bytes))
             return "the name holds a control character";
         name = *bytes;
         return {};
@@ -165,26 +167,55 @@ std::string SetField(std::size_t column, const std::string& text, TEquipRecord& 
         if (!SetCountryByName(record, text) && !text.empty())
             return Quoted(text) + " is no country";
         return {};
-    case Cost: {
-        const auto cost = Number(text, MaxPrestigeCost);
-        if (!cost)
-            return "cost " + Quoted(text) + " is not a number from 0 to " + std::to_string(MaxPrestigeCost);
-        record[Field::Cost] = StoredCost(*cost);
-        return {};
-    }
     default: {
-        const auto value = Number(text, 255);
+        // The stored value as it is, never brought within the editor's
+        // limits: the cost in twelves, the remainder dropped.
+        const CsvColumn& field = CsvColumns[column];
+        const auto value = Number(text, 255 * field.Multiple);
         if (!value)
-            return std::string(CsvColumns[column]) + " " + Quoted(text) + " is not a number from 0 to 255";
-        record[Spans[column].offset] = static_cast<std::uint8_t>(*value);
+            return std::string(field.Title) + " " + Quoted(text) + " is not a number from 0 to "
+                   + std::to_string(255 * field.Multiple);
+        record[field.Offset] = static_cast<std::uint8_t>(*value / field.Multiple);
         return {};
     }
     }
 }
 
+// The line ends in text: CR LF, a lone LF or a lone CR (as old Mac
+// programs write them), each one line end.
+std::size_t LineEnds(std::string_view text)
+{
+    std::size_t ends = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+            ++ends;
+    return ends;
+}
+
+// Where the next line after pos starts.
+std::size_t NextLine(std::string_view text, std::size_t pos)
+{
+    const std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos)
+        return text.size();
+    return end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+}
+
+// The field separator: a comma, or the semicolon or tab a spreadsheet
+// writes in a locale where the comma is the decimal point, as the header
+// shows (no title holds any of them).
+unsigned char Separator(std::string_view csv)
+{
+    const std::string_view header = csv.substr(0, csv.find_first_of("\r\n"));
+    for (char c : {',', ';', '\t'})
+        if (header.find(c) != std::string_view::npos)
+            return static_cast<unsigned char>(c);
+    return ',';
+}
+
 // Rows as libcsv reads them, each handed on as it ends with the line it
 // starts on. The text is fed a line at a time, so the line a row ends on is
-// known; the line breaks inside its quoted fields lead back to its first
+// known; the line ends inside its quoted fields lead back to its first
 // line. The field strings are kept from row to row, so that reading
 // allocates nothing once the longest row has been read.
 struct CsvReader {
@@ -199,7 +230,7 @@ struct CsvReader {
     {
         auto& reader = *static_cast<CsvReader*>(self);
         const std::string_view field(static_cast<const char*>(data), data ? size : 0);
-        reader.BreaksInRow += static_cast<std::size_t>(std::ranges::count(field, '\n'));
+        reader.BreaksInRow += LineEnds(field);
         if (reader.FieldCount == reader.Fields.size())
             reader.Fields.emplace_back();
         reader.Fields[reader.FieldCount++].assign(field);
@@ -227,10 +258,11 @@ std::optional<std::string> ReadRows(std::string_view csv, const std::string& fil
     csv_parser parser;
     csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
     csv_set_space_func(&parser, NoSpace);
+    csv_set_delim(&parser, Separator(csv));
     CsvReader reader{onRow};
     bool malformed = false;
     for (std::size_t pos = 0; pos < csv.size();) {
-        const std::size_t end = std::min(csv.find('\n', pos), csv.size() - 1) + 1;
+        const std::size_t end = NextLine(csv, pos);
         malformed = csv_parse(&parser, csv.data() + pos, end - pos, CsvReader::OnField,
                               CsvReader::OnRowEnd, &reader) != end - pos;
         if (malformed)
@@ -260,6 +292,18 @@ public:
 
     void OnRow(std::size_t line, std::span<const std::string> fields)
     {
+        // Rows of empty fields: a spreadsheet writes them for rows below
+        // the table that were once touched.
+        if (notUtf8_ || std::ranges::all_of(fields, &std::string::empty))
+            return;
+        // Read as UTF-8, a Windows-1252 text fails mostly in the name, with
+        // a message that hides the cause.
+        if (const auto bad = std::ranges::find_if_not(fields, IsUtf8); bad != fields.end()) {
+            errors_ = {Where(line, static_cast<std::size_t>(bad - fields.begin()))
+                       + "the text is not UTF-8 (saved as Windows-1252?): save it as CSV in UTF-8"};
+            notUtf8_ = true;
+            return;
+        }
         if (!headerRead_) {
             ReadHeader(line, fields);
             headerRead_ = true;
@@ -278,6 +322,8 @@ public:
     // The table, or none when there are errors.
     std::unique_ptr<TEquipTable> Finish()
     {
+        if (notUtf8_)
+            return nullptr;
         if (!headerRead_)
             Error(1, 0, "no header row");
         else if (headerOk_ && (units_ < 2 || units_ > EquipCapacity))
@@ -305,7 +351,7 @@ private:
     {
         for (std::size_t i = 0; i < titles.size(); ++i) {
             const std::string& title = titles[i];
-            const auto found = std::ranges::find(CsvColumns, title);
+            const auto found = std::ranges::find(CsvColumns, title, &CsvColumn::Title);
             if (found == CsvColumns.end())
                 Error(line, i, "unknown column " + Quoted(title));
             else if (std::ranges::count(columns_, static_cast<std::size_t>(found - CsvColumns.begin())) > 0)
@@ -335,10 +381,15 @@ private:
             if (columns_[i] == Raw && !fields[i].empty())
                 rawField = i;
         if (rawField) {
-            if (const auto raw = FromHex(fields[*rawField]))
+            const std::string& text = fields[*rawField];
+            if (const auto raw = FromRaw(text))
                 record = *raw;
+            else if (LooksLikeNumber(text))
+                Error(line, *rawField, "raw " + Quoted(text) + " was made a number, as a spreadsheet does when it "
+                                       "reads the column as numbers: open the file with raw as text");
             else
-                Error(line, *rawField, "raw is not " + std::to_string(2 * EquipRecordSize) + " hexadecimal digits");
+                Error(line, *rawField, "raw is not \"" + std::string(1, RawPrefix) + "\" and "
+                                           + std::to_string(2 * EquipRecordSize) + " hexadecimal digits");
         } else if (!known) {
             Error(line, 0, "unit code " + std::to_string(code)
                                + " is beyond the current catalogue, so its raw record is needed");
@@ -348,9 +399,7 @@ private:
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             const std::string& text = fields[i];
             if (columns_[i] == Code) {
-                if (text != std::to_string(code))
-                    Error(line, i, "code " + Quoted(text) + " where " + std::to_string(code)
-                                       + " comes next: rows run from code 0 in order");
+                CheckCode(line, i, text);
                 continue;
             }
             if (columns_[i] == Raw)
@@ -364,12 +413,26 @@ private:
         }
     }
 
+    // Rows run from code 0 in order. After a row that is missing, the count
+    // goes on from the code found, and a repeated or moved row does not set
+    // it back, so that the fault is reported once and not for every row
+    // after it.
+    void CheckCode(std::size_t line, std::size_t field, const std::string& text)
+    {
+        if (text != std::to_string(nextCode_))
+            Error(line, field, "code " + Quoted(text) + " where " + std::to_string(nextCode_)
+                                   + " comes next: rows run from code 0 in order (a row missing or repeated?)");
+        const auto found = static_cast<std::size_t>(Number(text, 65535).value_or(static_cast<int>(nextCode_)));
+        nextCode_ = std::max(nextCode_, found + 1);
+    }
+
     const std::string& fileName_;
     const TEquipTable& current_;
     std::vector<std::string>& errors_;
     std::unique_ptr<TEquipTable> table_ = std::make_unique<TEquipTable>();
     std::vector<std::size_t> columns_;  // which column each field of a row is
-    bool headerRead_ = false, headerOk_ = false;
+    bool headerRead_ = false, headerOk_ = false, notUtf8_ = false;
+    std::size_t nextCode_ = 0;  // the code the next row should have
     std::size_t units_ = 0;  // the rows after the header
     std::size_t lastLine_ = 1;  // of the last row read
     std::string storedName_, shown_;  // kept from row to row
@@ -415,7 +478,10 @@ std::string ExportEquipCsv(const TEquipTable& table)
 {
     std::string csv;
     csv.reserve(300 * (table.UnitCount + 1u));
-    AppendCsvLine(csv, {CsvColumns.begin(), CsvColumns.end()});
+    std::vector<std::string> titles;
+    for (const CsvColumn& column : CsvColumns)
+        titles.emplace_back(column.Title);
+    AppendCsvLine(csv, titles);
     std::string text;
     for (std::uint16_t code = 0; code < table.UnitCount; ++code) {
         const TEquipRecord& record = table.Records[code];
@@ -476,41 +542,78 @@ EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
 
 std::vector<EquipChange> CompareEquipment(const TEquipTable& a, const TEquipTable& b)
 {
-    // The record bytes a named column covers.
-    static const std::array<bool, EquipRecordSize> named = [] {
-        std::array<bool, EquipRecordSize> bytes{};
-        for (const Span& span : Spans)
-            std::fill_n(bytes.begin() + span.offset, span.size, true);
-        return bytes;
-    }();
     std::vector<EquipChange> changes;
     const std::uint16_t common = std::min(a.UnitCount, b.UnitCount);
     for (std::uint16_t code = 0; code < common; ++code) {
-        if (a.Records[code] == b.Records[code] && a.UnitNames[code] == b.UnitNames[code])
+        const TEquipRecord &before = a.Records[code], &after = b.Records[code];
+        if (before == after && a.UnitNames[code] == b.UnitNames[code])
             continue;
         const std::string name = Cp1252ToUtf8(a.UnitNames[code]);
-        for (std::size_t column = Name; column < Raw; ++column) {
-            const Span span = Spans[column];
-            const bool same = column == Name ? a.UnitNames[code] == b.UnitNames[code]
-                                             : std::equal(a.Records[code].begin() + span.offset,
-                                                          a.Records[code].begin() + span.offset + span.size,
-                                                          b.Records[code].begin() + span.offset);
-            if (same)
+        const auto change = [&](std::size_t column) {
+            changes.push_back({code, name, CsvColumns[column].Title, CsvCell(a, code, column), CsvCell(b, code, column)});
+        };
+        if (a.UnitNames[code] != b.UnitNames[code])
+            change(Name);
+        // The bytes the changed cells give back when the second catalogue is imported.
+        TEquipRecord given = before;
+        for (std::size_t column = Type; column < Raw; ++column) {
+            const CsvColumn& field = CsvColumns[column];
+            const auto bytes = [&](const TEquipRecord& r) { return std::span(r).subspan(field.Offset, field.Size); };
+            if (std::ranges::equal(bytes(before), bytes(after)))
                 continue;
-            std::string before = CsvCell(a, code, column);
-            std::string after = CsvCell(b, code, column);
-            if (before != after)
-                changes.push_back({code, name, CsvColumns[column], std::move(before), std::move(after)});
+            const std::string text = CsvCell(b, code, column);
+            if (text == CsvCell(a, code, column))
+                continue;
+            change(column);
+            std::string unused;
+            SetField(column, text, given, unused);
         }
-        for (std::size_t i = 0; i < EquipRecordSize; ++i)
-            if (!named[i] && a.Records[code][i] != b.Records[code][i]) {
-                changes.push_back({code, name, CsvColumns[Raw], Hex(a.Records[code]), Hex(b.Records[code])});
-                break;
-            }
+        if (given != after)
+            change(Raw);
     }
     for (std::uint16_t code = common; code < a.UnitCount; ++code)
         changes.push_back({code, Cp1252ToUtf8(a.UnitNames[code]), "removed", {}, {}});
     for (std::uint16_t code = common; code < b.UnitCount; ++code)
         changes.push_back({code, Cp1252ToUtf8(b.UnitNames[code]), "added", {}, {}});
     return changes;
+}
+
+std::string ListedErrors(const std::vector<std::string>& errors)
+{
+    std::string text;
+    for (std::size_t i = 0; i < std::min(errors.size(), MaxListedErrors); ++i)
+        text += errors[i] + "\n";
+    if (errors.size() > MaxListedErrors)
+        text += "and " + std::to_string(errors.size() - MaxListedErrors) + " more\n";
+    return text;
+}
+
+std::string Escaped(std::string_view text)
+{
+    std::string escaped;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // The C1 controls, U+0080 to U+009F, are two bytes in UTF-8.
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        char hex[8];
+        if (byte == '"' || byte == '\\') {
+            escaped += '\\';
+            escaped += text[i];
+        } else if (byte == '\n') {
+            escaped += "\\n";
+        } else if (byte == '\r') {
+            escaped += "\\r";
+        } else if (byte == '\t') {
+            escaped += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            escaped += hex;
+        } else if (c1) {
+            std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned char>(text[++i]));
+            escaped += hex;
+        } else {
+            escaped += text[i];
+        }
+    }
+    return escaped;
 }

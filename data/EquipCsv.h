@@ -8,15 +8,29 @@
 #include <vector>
 
 #include "data/Equipment.h"
+#include "data/UnitFields.h"
 
 // The equipment table as CSV text, one row per unit code, so that modders
 // can keep and compare it with their own tools (docs/csv-format.md). Export
 // then import without edits gives back the same bytes; an edited cell
 // changes exactly the bytes of its field.
 
-constexpr std::size_t CsvColumnCount = 22;
-// The header, in column order: code, name, ..., raw.
-extern const std::array<std::string_view, CsvColumnCount> CsvColumns;
+// A column: its title and the record bytes it shows (none for code, name
+// and raw; raw holds all of them), a one-byte field shown as the byte
+// times Multiple.
+struct CsvColumn {
+    std::string_view Title;
+    std::size_t Offset, Size;
+    int Multiple = 1;
+};
+constexpr std::size_t CsvColumnCount = 4 + NumberFieldCount + 1;
+// The header, in column order: code, name, type, country, the attributes
+// of NumberFields, raw.
+extern const std::array<CsvColumn, CsvColumnCount> CsvColumns;
+
+// What starts the raw cell, so that no spreadsheet takes it for a number.
+// Files written before it came in have none; import takes both.
+constexpr char RawPrefix = 'x';
 
 // The text export writes in the column for unit code k of the table.
 std::string CsvCell(const TEquipTable& table, std::uint16_t code, std::size_t column);
@@ -31,6 +45,16 @@ struct EquipCsvImport {
     std::unique_ptr<TEquipTable> Table;  // the imported catalogue; none when there are errors
     std::vector<std::string> Errors;     // every error, as "FILE:LINE:COLUMN: message"
 };
+
+// The errors as a user sees them: the first MaxListedErrors, then
+// "and N more", one per line.
+constexpr std::size_t MaxListedErrors = 20;
+std::string ListedErrors(const std::vector<std::string>& errors);
+
+// Text from a file on one terminal line: control characters, quotes and
+// backslashes written as C escapes, so that a cell cannot move the cursor
+// or end the quotes it is shown in.
+std::string Escaped(std::string_view text);
 
 // Writes the export of table to path. Campaign saves end in .csv too, so
 // an existing file is replaced only when it is empty or an earlier export
@@ -48,7 +72,9 @@ std::string ReadEquipCsvFile(const std::string& path);
 // Reads CSV text into a new table: each row starts from its raw record (or
 // the current table's record of its code), then every cell whose text
 // differs from what export writes for those bytes sets its field. Every
-// cell is checked; fileName only names the text in the errors.
+// cell is checked; fileName only names the text in the errors. Fields may
+// be separated by commas, or by semicolons or tabs where the header has no
+// comma; rows of empty fields are skipped.
 EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
                               const TEquipTable& current);
 
@@ -61,6 +87,8 @@ struct EquipChange {
     std::string_view What;
     std::string Old, New;
 };
-// Named fields are compared by their CSV text; "raw" only shows when the
-// records differ in bytes no named field covers.
+// Every byte and name is compared. A difference is listed in the named
+// columns whose text shows it, and under "raw" as well wherever the named
+// cells of the second catalogue do not give its bytes back: bytes no named
+// column shows, or country bytes that name no country or several.
 std::vector<EquipChange> CompareEquipment(const TEquipTable& a, const TEquipTable& b);

@@ -46,10 +46,7 @@ void ShowImportErrors(QWidget* parent, const std::vector<std::string>& errors)
     list->setObjectName(QStringLiteral("edtErrors"));
     list->setReadOnly(true);
     list->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QString text;
-    for (const std::string& error : errors)
-        text += QString::fromUtf8(error) + QLatin1Char('\n');
-    list->setPlainText(text);
+    list->setPlainText(QString::fromUtf8(ListedErrors(errors)));
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

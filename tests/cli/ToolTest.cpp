@@ -5,10 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
+
+std::string Replaced(const std::string& text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    return at == std::string::npos ? text : text.substr(0, at) + to + text.substr(at + from.size());
+}
 
 struct ToolRun {
     int status;
@@ -17,11 +25,13 @@ struct ToolRun {
 
 // Runs dv2tool with the arguments (a shell word list) in dir, with its
 // data directory (where copies of saved files go) in dir too, or in the
-// environment that env (a command such as "env -u HOME") gives it.
-ToolRun Tool(const TempDir& dir, const std::string& arguments, const std::string& env = "")
+// environment that env (a command such as "env -u HOME") gives it; before is
+// shell text that comes before that, such as "cat FILE | ".
+ToolRun Tool(const TempDir& dir, const std::string& arguments, const std::string& before = "", std::string env = "")
 {
-    const std::string environment = env.empty() ? "XDG_DATA_HOME=" + dir.path() + "data" : env;
-    const int raw = std::system(("cd " + dir.path() + " && " + environment + " " DV2TOOL " " + arguments
+    if (env.empty())
+        env = "env XDG_DATA_HOME=" + dir.path() + "data";
+    const int raw = std::system(("cd " + dir.path() + " && " + before + env + " " DV2TOOL " " + arguments
                                  + " >out 2>err").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "out"), ReadBytes(dir / "err")};
 }
@@ -92,13 +102,13 @@ TEST_F(ToolTest, ImportWithoutADataDirectoryNeedsNoBackup)
     const std::size_t cost = csv.find(",240,", csv.find("\r\n30,"));
     WriteBytes(dir / "units.csv", csv.substr(0, cost) + ",252," + csv.substr(cost + 5));
     const std::string noDataDir = "env -u HOME XDG_DATA_HOME=data";
-    const ToolRun refused = Tool(dir, "import game units.csv", noDataDir);
+    const ToolRun refused = Tool(dir, "import game units.csv", "", noDataDir);
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("could not keep a copy of game/EQUIP97.EQP: neither XDG_DATA_HOME nor HOME names a "
                                "directory to keep copies in; nothing was written (--no-backup writes without a copy)"),
               std::string::npos) << refused.err;
     ExpectGameUntouched();
-    const ToolRun written = Tool(dir, "import game units.csv --no-backup", noDataDir);
+    const ToolRun written = Tool(dir, "import game units.csv --no-backup", "", noDataDir);
     EXPECT_EQ(written.status, 0) << written.err;
     EXPECT_NE(ReadBytes(dir / "game/EQUIP97.EQP"), eqp);
     EXPECT_FALSE(std::filesystem::exists(dir / "data"));
@@ -120,9 +130,66 @@ TEST_F(ToolTest, BadInputIsReportedWithoutWritingAndTroubleExitsWith2)
         EXPECT_EQ(run.status, 2) << command;
         EXPECT_NE(run.err, "") << command;
     }
+    EXPECT_NE(Tool(dir, "frobnicate").err.find("unknown command \"frobnicate\""), std::string::npos);
     ExpectGameUntouched();
     EXPECT_EQ(Tool(dir, "--version").out, "dv2tool 1.5\n");
     EXPECT_EQ(Tool(dir, "import --help").status, 0);
+}
+
+// Country bytes that the country name does not show (here a second bit in
+// a later byte) are a difference, and an import of the export carries them.
+TEST_F(ToolTest, BytesTheNamedCellsDoNotShowAreDiffedAndImported)
+{
+    const auto copy = [&](const char* to) {
+        std::filesystem::copy(dir / "game", dir / to, std::filesystem::copy_options::recursive);
+    };
+    copy("c4");
+    std::string changed = eqp;
+    changed[2 + 5 * 73 + 32] |= 1;
+    WriteBytes(dir / "c4/EQUIP97.EQP", changed);
+    const ToolRun diff = Tool(dir, "diff game c4");
+    EXPECT_EQ(diff.status, 1);
+    EXPECT_TRUE(diff.out.starts_with("5 \"")) << diff.out;
+    EXPECT_NE(diff.out.find("\": raw x"), std::string::npos) << diff.out;
+    EXPECT_EQ(std::ranges::count(diff.out, '\n'), 1);
+
+    ASSERT_EQ(Tool(dir, "export c4 -o c4.csv").status, 0);
+    copy("c5");
+    const ToolRun import = Tool(dir, "import c5 c4.csv");
+    EXPECT_EQ(import.out, diff.out);
+    EXPECT_EQ(ReadBytes(dir / "c5/EQUIP97.EQP"), changed);
+}
+
+// From a pipe, with the changes as CSV or as lines whose quotes are
+// escaped, and a dry run on a game that cannot be written.
+TEST_F(ToolTest, ImportReadsAPipeAndADryRunNeedsNoWriting)
+{
+    ASSERT_EQ(Tool(dir, "export game -o units.csv").status, 0);
+    const std::string csv = ReadBytes(dir / "units.csv");
+    WriteBytes(dir / "units.csv", Replaced(csv, "\r\n30,DEN Battleship E-130,", "\r\n30,\"Say \"\"hi\"\"\\\","));
+    const ToolRun lines = Tool(dir, "import game - --dry-run", "cat units.csv | ");
+    EXPECT_EQ(lines.status, 0) << lines.err;
+    EXPECT_EQ(lines.out, "30 \"DEN Battleship E-130\": name \"DEN Battleship E-130\" -> \"Say \\\"hi\\\"\\\\\"\n");
+    EXPECT_EQ(Tool(dir, "import game /dev/stdin --dry-run", "cat units.csv | ").out, lines.out);
+    const ToolRun asCsv = Tool(dir, "import --csv --dry-run game -", "cat units.csv | ");
+    EXPECT_EQ(asCsv.out, "code,name,field,old,new\r\n30,DEN Battleship E-130,name,DEN Battleship E-130,\"Say \"\"hi\"\"\\\"\r\n");
+
+    WriteBytes(dir / "big.csv", csv + std::string(4 * 1024 * 1024, '\n'));
+    const ToolRun big = Tool(dir, "import game -", "cat big.csv | ");
+    EXPECT_EQ(big.status, 1);
+    EXPECT_NE(big.err.find("stdin:1:1: the file is larger"), std::string::npos) << big.err;
+
+    // Root may write anything, so the dry run runs as nobody then.
+    namespace fs = std::filesystem;
+    for (const char* path : {"game/EQUIP97.EQP", "game/EQUIP97.TXT", "game"})
+        fs::permissions(dir / path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    fs::permissions(dir.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    const std::string asNobody = geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
+    const ToolRun readOnly = Tool(dir, "import game units.csv --dry-run", asNobody);
+    EXPECT_EQ(readOnly.status, 0) << readOnly.err;
+    EXPECT_EQ(readOnly.out, lines.out);
+    ExpectGameUntouched();
 }
 
 TEST_F(ToolTest, CheckAndUnitsReadTheDemoGame)

@@ -2,6 +2,7 @@
 #include "data/EquipCsv.h"
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
+#include "data/UnitFields.h"
 #include "data/FileError.h"
 #include "tests/support/TestSupport.h"
 
@@ -10,7 +11,9 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bit>
 #include <random>
+#include <set>
 
 namespace {
 
@@ -124,7 +127,8 @@ TEST(EquipCsvTest, OneEditedCellChangesExactlyTheBytesOfItsField)
         const std::uint16_t code = std::uniform_int_distribution<std::uint16_t>(0, 49)(random);
         table->Records[code][Field::UnitClass] = 1;  // not any class the edits set
         table->Records[code][Field::Countries] = 0x40;  // Austria, whatever follows
-        const std::size_t column = static_cast<std::size_t>(std::ranges::find(CsvColumns, edit.column) - CsvColumns.begin());
+        const std::size_t column = static_cast<std::size_t>(
+            std::ranges::find(CsvColumns, edit.column, &CsvColumn::Title) - CsvColumns.begin());
 
         // The cell as a spreadsheet writes it back: quoted where needed.
         std::string csv = ExportEquipCsv(*table);
@@ -179,7 +183,6 @@ TEST(EquipCsvTest, EveryErrorIsReportedWithItsPlaceAndNothingIsImported)
     current->UnitCount = 3;
     current->UnitNames = {"Zero", "One", "Two"};
     const std::string header = "code,name,type,country,cost,movement,raw\r\n";
-    const std::string raw(146, 'A');
     const struct {
         std::string csv;
         std::vector<std::string> errors;
@@ -199,15 +202,13 @@ TEST(EquipCsvTest, EveryErrorIsReportedWithItsPlaceAndNothingIsImported)
              + "4,Four\r\n",
          {"f.csv:3:1: code \"2\" where 1 comes next", "f.csv:3:3: \"Tnak\" is neither a unit class",
           "f.csv:3:4: \"Germny\" is no country", "f.csv:3:5: cost \"3061\" is not a number from 0 to 3060",
-          "f.csv:3:6: movement \"256\" is not a number from 0 to 255", "f.csv:4:7: raw is not 146 hexadecimal digits",
-          "f.csv:4:1: code \"1\" where 2 comes next", "f.csv:5:1: unit code 3 is beyond the current catalogue",
+          "f.csv:3:6: movement \"256\" is not a number from 0 to 255", "f.csv:4:7: raw is not \"x\" and 146 hexadecimal digits",
+          "f.csv:4:1: code \"1\" where 3 comes next", "f.csv:5:1: unit code 3 is beyond the current catalogue",
           "f.csv:6:3: 2 fields, but the header has 7"}},
         {header + "0,\"Twenty-nine characters long!!\",Tank,,12,1,\r\n"
-             + "1,\"tab\there\r\n\",Tank,,12,1,\r\n" + "2,\xE2\x82\xAC \xE2\x84\xA2 \xC5\x81,Tank,,12,1,\r\n"
-             + "3,\xFF,Tank,,12,1," + raw + "\r\n",
+             + "1,\"tab\there\r\n\",Tank,,12,1,\r\n" + "2,\xE2\x82\xAC \xE2\x84\xA2 \xC5\x81,Tank,,12,1,\r\n",
          {"f.csv:2:2: the name is longer than 28 characters", "f.csv:3:2: the name holds a control character",
-          "f.csv:5:2: the name holds a character that Windows-1252 cannot hold",
-          "f.csv:6:2: the name holds a character that Windows-1252 cannot hold"}},
+          "f.csv:5:2: the name holds a character that Windows-1252 cannot hold"}},
     };
     for (const auto& c : cases) {
         const EquipCsvImport imported = ImportEquipCsv(c.csv, "f.csv", *current);
@@ -259,6 +260,164 @@ TEST(EquipCsvTest, CompareListsChangedFieldsOtherBytesAndAddedOrRemovedCodes)
     EXPECT_EQ(changes[3].Code, 4);
     EXPECT_EQ(changes[3].What, "added");
     EXPECT_EQ(CompareEquipment(*b, *a).back().What, "removed");
+}
+
+// Two catalogues that differ in random fields of random units, the country
+// bytes often among them: the export of the second, imported over the
+// first, gives the second back byte for byte, and the comparison lists
+// exactly the cells that differ, and raw wherever those cells cannot give
+// the bytes back.
+TEST(EquipCsvTest, RandomDifferencesAreCarriedAndListedExactly)
+{
+    std::mt19937 random(22);
+    std::uniform_int_distribution<int> byte(0, 255), offset(0, EquipRecordSize - 1), edits(0, 3);
+    std::uniform_int_distribution<int> length(0, MaxUnitNameLength), country(0, 25);
+    const auto randomName = [&] {
+        std::string name;
+        for (const auto size = static_cast<std::size_t>(length(random)); name.size() < size;) {
+            const auto b = static_cast<unsigned char>(byte(random));
+            if (IsUnitNameByte(b))  // an import checks the names that differ
+                name += b == 'x' ? '"' : static_cast<char>(b);
+        }
+        return name;
+    };
+    for (std::uint16_t count : {2, 5, 40, 333, 1024}) {
+        const auto a = RandomTable(random, count);
+        for (std::size_t k = 0; k < count; ++k)
+            a->UnitNames[k] = randomName();
+        auto b = std::make_unique<TEquipTable>(*a);
+        for (std::size_t k = 0; k < count; ++k) {
+            TEquipRecord& r = b->Records[k];
+            for (int n = edits(random); n > 0; --n) {
+                switch (byte(random) % 4) {
+                case 0: b->UnitNames[k] = randomName(); break;
+                case 1: r[offset(random)] = static_cast<std::uint8_t>(byte(random)); break;
+                case 2: r[30 + byte(random) % 4] ^= static_cast<std::uint8_t>(1 << byte(random) % 8); break;
+                default: {  // exactly one country, as the editor stores it
+                    const int index = country(random);
+                    std::fill_n(r.begin() + 30, 4, 0);
+                    r[30 + (index + 1) / 8] = static_cast<std::uint8_t>(128 >> (index + 1) % 8);
+                }
+                }
+            }
+        }
+        const EquipCsvImport imported = ImportEquipCsv(ExportEquipCsv(*b), "b.csv", *a);
+        ASSERT_EQ(imported.Errors, std::vector<std::string>{});
+        ExpectSameUnits(*imported.Table, *b);
+
+        std::set<std::pair<std::uint16_t, std::string_view>> expected;
+        for (std::uint16_t k = 0; k < count; ++k) {
+            const TEquipRecord &before = a->Records[k], &after = b->Records[k];
+            if (a->UnitNames[k] != b->UnitNames[k])
+                expected.insert({k, "name"});
+            std::array<bool, EquipRecordSize> named{};
+            for (const CsvColumn& column : CsvColumns) {
+                std::fill_n(named.begin() + column.Offset, column.Size, true);
+                if (column.Size == 1 && before[column.Offset] != after[column.Offset])
+                    expected.insert({k, column.Title});
+            }
+            bool raw = false;
+            for (std::size_t i = 0; i < EquipRecordSize; ++i)
+                raw = raw || (!named[i] && before[i] != after[i]);
+            if (!std::equal(before.begin() + 30, before.begin() + 34, after.begin() + 30)) {
+                const int bits = std::popcount(after[30]) + std::popcount(after[31]) + std::popcount(after[32])
+                               + std::popcount(after[33]);
+                const bool oneCountry = bits == 0 || (bits == 1 && CountryName(after));
+                if (CountryName(before) != CountryName(after))
+                    expected.insert({k, "country"});
+                raw = raw || CountryName(before) == CountryName(after) || !oneCountry;
+            }
+            if (raw)
+                expected.insert({k, "raw"});
+        }
+        std::set<std::pair<std::uint16_t, std::string_view>> listed;
+        for (const EquipChange& change : CompareEquipment(*a, *b)) {
+            listed.insert({change.Code, change.What});
+            const std::size_t column = static_cast<std::size_t>(
+                std::ranges::find(CsvColumns, change.What, &CsvColumn::Title) - CsvColumns.begin());
+            EXPECT_EQ(change.Old, CsvCell(*a, change.Code, column));
+            EXPECT_EQ(change.New, CsvCell(*b, change.Code, column));
+        }
+        EXPECT_EQ(listed, expected) << count;
+    }
+}
+
+// What spreadsheets make of the file: what can be read is read, and each
+// error names its likely cause once, on the right line, with what it
+// quotes made harmless for a terminal.
+TEST(EquipCsvTest, SpreadsheetDamageIsReadOrNamedByItsCause)
+{
+    std::mt19937 random(31);
+    const auto table = RandomTable(random, 30);
+    for (std::size_t k = 0; k < 30; ++k)
+        table->UnitNames[k] = "Unit \"" + std::to_string(k) + "\"";
+    table->UnitNames[1] = "007";
+    table->UnitNames[2] = "1E5";
+    table->UnitNames[3] = "=1+1";
+    for (std::size_t i = 0; i < EquipRecordSize; ++i)
+        table->Records[5][i] = static_cast<std::uint8_t>(i % 16 * 0x11);  // hexadecimal 00, 11, 22, ..., FF, 00, ...
+    const auto current = RandomTable(random, 30);
+    current->UnitNames = table->UnitNames;
+    const std::string csv = ExportEquipCsv(*table);
+    // raw starts with a letter, so that even a record of decimal digits reads as text.
+    std::string raw5 = ",x";
+    for (std::size_t i = 0; i < EquipRecordSize; ++i)
+        raw5 += std::string(2, "0123456789ABCDEF"[i % 16]);
+    EXPECT_NE(csv.find(raw5 + "\r\n"), std::string::npos);
+    const auto row = [&](int code) {
+        const std::size_t start = csv.find("\r\n" + std::to_string(code) + ",") + 2;
+        return std::pair(start, csv.find("\r\n", start) + 2);
+    };
+    const std::string emptyRow = std::string(CsvColumnCount - 1, ',') + "\r\n";
+    for (const std::string& text : {Replaced(csv, ",", ";"), Replaced(csv, ",", "\t"), Replaced(csv, "\r\n", "\r"),
+                                    csv + emptyRow + emptyRow, Replaced(csv, ",x", ",")}) {
+        const EquipCsvImport imported = ImportEquipCsv(text, "f.csv", *current);
+        ASSERT_EQ(imported.Errors, std::vector<std::string>{}) << text.substr(0, 400);
+        ExpectSameUnits(*imported.Table, *table);
+    }
+
+    // The text with one cell of unit code's row replaced.
+    const auto withCell = [&](const std::string& text, int code, std::string_view title, const std::string& cell) {
+        std::vector<std::string> cells;
+        for (std::size_t c = 0; c < CsvColumnCount; ++c)
+            cells.push_back(CsvCell(*table, static_cast<std::uint16_t>(code), c));
+        std::string oldRow, newRow;
+        AppendCsvLine(oldRow, cells);
+        cells[std::ranges::find(CsvColumns, title, &CsvColumn::Title) - CsvColumns.begin()] = cell;
+        AppendCsvLine(newRow, cells);
+        return Replaced(text, "\r\n" + oldRow, "\r\n" + newRow);
+    };
+    const auto [row10, row11] = row(10);
+    const struct {
+        std::string text;
+        std::string error;  // the only one
+    } cases[] = {
+        {Replaced(withCell(csv, 3, "cost", "99999"), "\r\n", "\r"), "f.csv:5:7: cost \"99999\" is not a number"},
+        {withCell(csv, 4, "name", "Caf\xE9"), "f.csv:6:2: the text is not UTF-8 (saved as Windows-1252?)"},
+        {withCell(csv, 4, "raw", "1.8000808070004E+145"), "f.csv:6:22: raw \"1.8000808070004E+145\" was made a number"},
+        {csv.substr(0, row10) + csv.substr(row11), "f.csv:12:1: code \"11\" where 10 comes next"},
+        {withCell(csv, 4, "country", "\x1B[2J\"\xC2\x9B"), "f.csv:6:4: \"\\x1B[2J\\\"\\u009B\" is no country"},
+    };
+    for (const auto& c : cases) {
+        const EquipCsvImport imported = ImportEquipCsv(c.text, "f.csv", *current);
+        ASSERT_EQ(imported.Errors.size(), 1u) << c.error << testing::PrintToString(imported.Errors);
+        EXPECT_TRUE(imported.Errors[0].starts_with(c.error)) << imported.Errors[0] << "\nexpected " << c.error;
+    }
+    // A line end within a quoted cell counts as the file's other ones do.
+    const std::string twoLines = withCell(withCell(csv, 2, "name", "two\rlines"), 3, "cost", "99999");
+    const EquipCsvImport crOnly = ImportEquipCsv(Replaced(twoLines, "\r\n", "\r"), "f.csv", *current);
+    ASSERT_EQ(crOnly.Errors.size(), 2u);
+    EXPECT_TRUE(crOnly.Errors[0].starts_with("f.csv:4:2: the name holds a control")) << crOnly.Errors[0];
+    EXPECT_TRUE(crOnly.Errors[1].starts_with("f.csv:6:7: cost")) << crOnly.Errors[1];
+
+    std::string everyCost = csv;
+    for (int code = 0; code < 30; ++code)
+        everyCost = withCell(everyCost, code, "cost", "x");
+    const EquipCsvImport many = ImportEquipCsv(everyCost, "f.csv", *current);
+    ASSERT_EQ(many.Errors.size(), 30u);
+    const std::string listed = ListedErrors(many.Errors);
+    EXPECT_EQ(std::ranges::count(listed, '\n'), 21);
+    EXPECT_TRUE(listed.ends_with("\nand 10 more\n")) << listed;
 }
 
 }  // namespace
