@@ -18,12 +18,12 @@
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
+#include "equipment/EquipmentDocument.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SaveGameCommands.h"
 #include "sgeditor/SaveUnitLimits.h"
 #include "sgeditor/SaveUnits.h"
 #include "sgeditor/SaveUnitsModel.h"
-#include "uieditor/EquipmentCommands.h"
 #include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
@@ -368,8 +368,7 @@ void TfrmDV2SGEdit::btnLoadClick()
 // pick cannot leave a code beyond the reloaded table to be stored.
 void TfrmDV2SGEdit::LoadEquipmentAndCodeLimits()
 {
-    LoadEquipment(EquipFilePath(), NameFilePath());
-    EquipmentHistory().clear();  // its steps were made on the table just replaced
+    EquipmentDoc().Load(EquipFilePath(), NameFilePath());
     FollowTableSize();
 }
 
