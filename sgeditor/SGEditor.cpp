@@ -434,14 +434,20 @@ void TfrmDV2SGEdit::btnUpdateClick()
 
 void TfrmDV2SGEdit::btnFindUnitClick()
 {
-    frmFindUnit->SelectionTarget = QStringLiteral("Unit");
-    frmFindUnit->exec();
+    SelectCode(seUnitCode);
 }
 
 void TfrmDV2SGEdit::btnFindTransportClick()
 {
-    frmFindUnit->SelectionTarget = QStringLiteral("Transport");
+    SelectCode(seTransportCode);
+}
+
+// The code picked in the unit selection list goes into field as if typed.
+void TfrmDV2SGEdit::SelectCode(SpinField* field)
+{
     frmFindUnit->exec();
+    if (const auto code = frmFindUnit->ChosenCode())
+        field->setValue(*code);
 }
 
 void TfrmDV2SGEdit::mnuSaveUnitsClick()

@@ -107,6 +107,7 @@ private:
     void buildMenus();
     void setStatus(const QString& text);
     void askToStoreChanges();
+    void SelectCode(SpinField* field);
     void LoadEquipmentAndCodeLimits();
     void FollowTableSize();
     // Shows what an undone or redone step changed: its unit, or the prestige.

@@ -449,6 +449,8 @@ void TfrmDV2Edit::AskToStoreChanges()
 void TfrmDV2Edit::btnSearchClick()
 {
     frmSearch->exec();
+    if (const auto chosen = frmSearch->ChosenUnit())
+        CurrentUnit = *chosen;
     if (HasUnit())
         ShowUnit(CurrentUnit);
 }

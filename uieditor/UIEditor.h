@@ -94,7 +94,8 @@ public slots:
     // store pending changes.
     void btnPreviousClick();
     void btnNextClick();
-    // Runs the search dialog, then shows CurrentUnit.
+    // Runs the search dialog, then shows the unit it handed back, or
+    // CurrentUnit again.
     void btnSearchClick();
     // Stores the controls into the shown unit.
     void btnUpdateClick();
