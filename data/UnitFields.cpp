@@ -68,15 +68,12 @@ void StoreValue(std::uint16_t code, const NumberField& field, int value)
     Equipment.Records[code][field.offset] = static_cast<std::uint8_t>(bounded / field.multiple);
 }
 
-bool IsUnitNameByte(unsigned char byte)
-{
-    const char32_t c = CodePointOfCp1252(byte);
-    return c >= 0x20 && !(c >= 0x7F && c <= 0x9F);
-}
-
 bool IsValidUnitName(std::string_view name)
 {
-    return std::ranges::all_of(name, [](char c) { return IsUnitNameByte(static_cast<unsigned char>(c)); });
+    return std::ranges::none_of(name, [](char byte) {
+        const char32_t c = CodePointOfCp1252(static_cast<unsigned char>(byte));
+        return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    });
 }
 
 void StoreUnitName(std::uint16_t code, std::string_view name)
