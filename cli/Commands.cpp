@@ -212,6 +212,7 @@ int UnitsCommand(const std::string& saveGamePath, const std::string& gameDir)
     TSaveGame game;
     if (!OnFile(saveGamePath, [&] { return game.LoadFromFile(saveGamePath); }))
         throw FileRefused("The file " + saveGamePath + " holds no unit list.");
+    ReportRecovery(game.Recovered());
     const auto table = ReadGame(
         gameDir.empty() ? GameDirOfSaveGame(std::filesystem::absolute(saveGamePath).string()) : gameDir);
     const auto nameOf = [&](std::uint16_t code) {

@@ -113,7 +113,7 @@ TSaveGame::TSaveGame()
 
 bool TSaveGame::LoadFromFile(const std::string& path)
 {
-    RecoverFiles({path});  // a save of it that was cut short is completed or undone first
+    recovered_ = RecoverFiles({path});
     File file = File::OpenExisting(path, true);
     const std::size_t size = file.Size();
     if (size > SaveGameCapacity)

@@ -56,8 +56,11 @@ public:
     // image changes only when both succeed: on a FileError, on a file larger
     // than SaveGameCapacity (FileRefused naming the file and its size), and
     // on a file without a unit list (returns false) the previous image, its
-    // unit list and its saving are exactly as before.
+    // unit list and its saving are exactly as before. A save of the file
+    // that was cut short is completed or undone first (RecoverFiles), and
+    // what was done with it is kept in Recovered, or nothing.
     bool LoadFromFile(const std::string& path);
+    const std::string& Recovered() const { return recovered_; }
 
     // Searches the loaded bytes for the unit list again; false, changing
     // nothing, when there is none. Every unit of a list lies wholly within
@@ -101,6 +104,7 @@ public:
     void SaveToFile(const std::string& path) const;
 
 private:
+    std::string recovered_;
     bool HoldsUnit(int k) const { return k >= 0 && k < unitCount_; }
     void Put16(std::size_t pos, std::uint16_t value);
     void Put8(std::size_t pos, std::uint8_t value);

@@ -6,7 +6,7 @@
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
 #include "data/UnitFields.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "widgets/BulkEditDialog.h"
 #include "widgets/Cp1252.h"
 
@@ -27,7 +27,8 @@ QString NumberLabel(const NumberField& field)
 EquipmentModel::EquipmentModel(QObject* parent)
     : QAbstractTableModel(parent), rows_(std::max(Equipment.UnitCount - 1, 0))
 {
-    connect(&EquipmentHistory(), &QUndoStack::indexChanged, this, &EquipmentModel::StepChanged);
+    connect(&EquipmentDoc(), &EquipmentDocument::reloaded, this, &EquipmentModel::StepChanged);
+    connect(&EquipmentDoc(), &EquipmentDocument::unitsChanged, this, &EquipmentModel::StepChanged);
 }
 
 const NumberField& EquipmentModel::NumberOf(int column)
@@ -108,7 +109,7 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
         const std::string name = ToCp1252(text);
         if (!IsValidUnitName(name))
             return false;
-        EditUnits(step, {code}, [&] { StoreUnitName(code, name); });
+        EquipmentDoc().EditUnits(step, {code}, [&] { StoreUnitName(code, name); });
         return true;
     }
     if (column == Country) {
@@ -116,14 +117,14 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
         const std::string name = ToCp1252(value.toString());
         if (std::ranges::find(CountryNames, name) == CountryNames.end())
             return false;
-        EditUnits(step, {code}, [&] { SetCountryByName(code, name); });
+        EquipmentDoc().EditUnits(step, {code}, [&] { SetCountryByName(code, name); });
         return true;
     }
     bool ok = false;
     const int number = value.toInt(&ok);
     if (!ok)
         return false;
-    EditUnits(step, {code}, [&] { StoreValue(code, NumberOf(column), number); });
+    EquipmentDoc().EditUnits(step, {code}, [&] { StoreValue(code, NumberOf(column), number); });
     return true;
 }
 
@@ -135,7 +136,7 @@ void EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int colum
                                         field.multiple};
     const QString step =
         QStringLiteral("Change of %1 of %2 unit types").arg(limits.name).arg(codes.size());
-    EditUnits(step, codes, [&] {
+    EquipmentDoc().EditUnits(step, codes, [&] {
         for (std::uint16_t code : codes)
             StoreValue(code, field,
                        BulkEditDialog::Apply(limits, operation, value, ShownValue(code, field)));

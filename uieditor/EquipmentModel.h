@@ -8,7 +8,7 @@ struct NumberField;
 
 // The shared equipment table as a table: one row per unit code 1 to
 // UnitCount - 1, each value as the attribute editor shows it. Edits are
-// stored by the editor's rules, each as one step of EquipmentHistory, and
+// stored by the editor's rules, each as one step of the equipment document, and
 // the model follows every step that is done, undone or redone.
 class EquipmentModel : public QAbstractTableModel {
     Q_OBJECT

@@ -22,7 +22,7 @@
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
 #include "data/UnitFields.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "uieditor/EquipmentModel.h"
 #include "widgets/BulkEditDialog.h"
 #include "widgets/EnterKey.h"
@@ -158,7 +158,7 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmUnitTable"));
     setWindowTitle(QStringLiteral("Unit Table"));
-    MarkUnsavedChanges(this, &EquipmentHistory());
+    MarkUnsavedChanges(this, EquipmentDoc().History());
 
     model_ = new EquipmentModel(this);
     auto* filter = new UnitFilter(this);
@@ -248,7 +248,7 @@ TfrmUnitTable::TfrmUnitTable(QWidget* parent) : QDialog(parent)
     auto* menu = new QMenuBar;
     menu->setObjectName(QStringLiteral("mnuMain"));
     QMenu* edit = menu->addMenu(QStringLiteral("&Edit"));
-    std::tie(mnuUndo, mnuRedo) = AddUndoActions(edit, &EquipmentHistory());
+    std::tie(mnuUndo, mnuRedo) = AddUndoActions(edit, EquipmentDoc().History());
     edit->addSeparator();
     QAction* bulk = edit->addAction(QStringLiteral("&Change Selected..."));
     connect(bulk, &QAction::triggered, this, &TfrmUnitTable::btnBulkEditClick);

@@ -276,7 +276,7 @@ TEST(EquipCsvTest, RandomDifferencesAreCarriedAndListedExactly)
         std::string name;
         for (const auto size = static_cast<std::size_t>(length(random)); name.size() < size;) {
             const auto b = static_cast<unsigned char>(byte(random));
-            if (IsUnitNameByte(b))  // an import checks the names that differ
+            if (IsValidUnitName(std::string(1, static_cast<char>(b))))  // an import checks the names that differ
                 name += b == 'x' ? '"' : static_cast<char>(b);
         }
         return name;

@@ -208,6 +208,16 @@ TEST_F(SGEditorWindowTest, StepsWrapAndAskAboutUnstoredChanges)
               (TSaveGameUnit{stored.TypeCode, stored.TransportCode, stored.Experience, 77, 15, 15}));
 }
 
+// Every Alt letter answers: "Sa&ve File" keeps V, the menus take others.
+TEST_F(SGEditorWindowTest, AltVSaves)
+{
+    LoadCampaign();
+    EXPECT_EQ(ClashingAltLetters(editor.get()), QStringList());
+    PressKey(editor.get(), Qt::Key_V, Qt::AltModifier);
+    // A button's letter presses it as a click would, the press shown a moment.
+    EXPECT_TRUE(WaitUntil([this] { return Status() == "Save Game Data Saved"; }));
+}
+
 TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
 {
     LoadCampaign();
@@ -268,7 +278,8 @@ TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
     // The same when the unit attribute editor shrank the table (an undone
     // "&Create Unit", an import) while this editor was closed.
     editor->hide();
-    Equipment.UnitCount = 150;
+    shrunk->UnitCount = 150;
+    EquipmentDoc().Import("Import", *shrunk);
     editor->show();
     EXPECT_EQ(editor->seUnitCode->maximum(), 149);
     EXPECT_EQ(editor->seTransportCode->maximum(), 149);

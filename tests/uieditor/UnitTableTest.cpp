@@ -8,7 +8,7 @@
 #include <random>
 
 #include "tests/uieditor/EditorFixture.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "uieditor/UnitTable.h"
 #include "widgets/BulkEditDialog.h"
 
@@ -199,7 +199,7 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
     TEquipTable imported = Equipment;
     imported.UnitCount = 3;
     imported.UnitNames[2] = "Imported";
-    EquipmentHistory().push(new ReplaceTable(QStringLiteral("Import"), imported));
+    EquipmentDoc().Import(QStringLiteral("Import"), imported);
     EXPECT_EQ(Equipment.UnitCount, 3);
     editor->mnuUndo->trigger();
     EXPECT_TRUE(Equipment.Records == before.Records && Equipment.UnitNames == before.UnitNames);
@@ -218,7 +218,6 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
 {
     EXPECT_FALSE(editor->mnuUnitTable->isEnabled());
     Load();
-    Type(editor->edtUnitName, "pending");
     std::uint16_t picked = 0;
     OnNextModal([&](QWidget* modal) {
         auto* table = qobject_cast<TfrmUnitTable*>(modal);
@@ -273,7 +272,6 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
     EXPECT_EQ(editor->mnuUndo->text(), "&Undo Change of Hard Attack of unit 30");
 
     // Escape: back to the editor, which shows CurrentUnit again.
-    Type(editor->edtUnitName, "pending");
     OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
     editor->mnuUnitTable->trigger();
     EXPECT_EQ(editor->edtUnitName->text(), Name(picked));
