@@ -9,6 +9,7 @@
 #include "uieditor/EquipmentCommands.h"
 #include "widgets/BulkEditDialog.h"
 #include "widgets/Cp1252.h"
+#include "widgets/TableWindow.h"
 
 namespace {
 
@@ -22,7 +23,23 @@ QString NumberLabel(const NumberField& field)
     return QString::fromLatin1(field.label.data(), field.label.size());
 }
 
+QStringList CountryList()
+{
+    QStringList names;
+    for (std::string_view name : CountryNames)
+        names << Latin1(name);
+    return names;
+}
+
 }  // namespace
+
+QValidator::State UnitNameValidator::validate(QString& input, int&) const
+{
+    const bool fits = input.size() <= static_cast<qsizetype>(MaxUnitNameLength) &&
+                      std::all_of(input.begin(), input.end(), IsCp1252) &&
+                      IsValidUnitName(ToCp1252(input));
+    return fits ? Acceptable : Invalid;
+}
 
 EquipmentModel::EquipmentModel(QObject* parent)
     : QAbstractTableModel(parent), rows_(std::max(Equipment.UnitCount - 1, 0))
@@ -47,16 +64,30 @@ int EquipmentModel::columnCount(const QModelIndex& parent) const
 
 QVariant EquipmentModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
-        return {};
     const std::uint16_t code = CodeOfRow(index.row());
     const TEquipRecord& record = Equipment.Records[code];
-    switch (index.column()) {
+    const int column = index.column();
+    const std::uint16_t storedCode =
+        static_cast<std::uint16_t>(record[Field::UnitCode] | record[Field::UnitCode + 1] << 8);
+    if (role == SortRole)
+        return column == HexCode ? QVariant(storedCode) : QVariant();
+    if (role == ValidatorRole && column == UnitName)
+        return QVariant::fromValue<QObject*>(const_cast<UnitNameValidator*>(&names_));
+    if (role == ChoicesRole && column == Country)
+        return CountryList();
+    if (column >= FirstNumber && (role == MinimumRole || role == MaximumRole || role == MultipleRole)) {
+        const NumberField& field = NumberOf(column);
+        return role == MinimumRole   ? field.minimum
+               : role == MaximumRole ? FieldMaximum(code, field)
+                                     : field.multiple;
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    switch (column) {
     case UnitCode:
         return code;
     case HexCode:
-        return QString::fromStdString(::HexCode(static_cast<std::uint16_t>(
-            record[Field::UnitCode] | record[Field::UnitCode + 1] << 8)));
+        return QString::fromStdString(::HexCode(storedCode));
     case UnitName:
         return FromCp1252(Equipment.UnitNames[code]);
     case UnitType:
@@ -64,7 +95,7 @@ QVariant EquipmentModel::data(const QModelIndex& index, int role) const
     case Country:
         return Latin1(CountryName(code));
     default:
-        return ShownValue(code, NumberOf(index.column()));
+        return ShownValue(code, NumberOf(column));
     }
 }
 
@@ -112,9 +143,10 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
         return true;
     }
     if (column == Country) {
-        // Only the names of the list, as the table's country list offers them.
+        // Only the names of the list, as the table's country list offers
+        // them, or none.
         const std::string name = ToCp1252(value.toString());
-        if (std::ranges::find(CountryNames, name) == CountryNames.end())
+        if (!name.empty() && std::ranges::find(CountryNames, name) == CountryNames.end())
             return false;
         EditUnits(step, {code}, [&] { SetCountryByName(code, name); });
         return true;
@@ -127,19 +159,31 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
-void EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int column, int operation,
-                              int value)
+int EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int column, int operation,
+                             int value, bool apply)
 {
     const NumberField& field = NumberOf(column);
     const BulkEditDialog::Column limits{NumberLabel(field), field.minimum, field.maximum,
                                         field.multiple};
-    const QString step =
-        QStringLiteral("Change of %1 of %2 unit types").arg(limits.name).arg(codes.size());
-    EditUnits(step, codes, [&] {
-        for (std::uint16_t code : codes)
-            StoreValue(code, field,
-                       BulkEditDialog::Apply(limits, operation, value, ShownValue(code, field)));
-    });
+    const auto store = [&](std::uint16_t code) {
+        StoreValue(code, field, BulkEditDialog::Apply(limits, operation, value, ShownValue(code, field)));
+    };
+    // Which units change is found by storing into each and putting its
+    // record back: the storing rules stay in one place.
+    std::vector<std::uint16_t> changed;
+    for (std::uint16_t code : codes) {
+        const TEquipRecord kept = Equipment.Records[code];
+        store(code);
+        if (Equipment.Records[code] != kept)
+            changed.push_back(code);
+        Equipment.Records[code] = kept;
+    }
+    if (apply) {
+        const QString step =
+            QStringLiteral("Change of %1 of %2 unit types").arg(limits.name).arg(changed.size());
+        EditUnits(step, changed, [&] { std::ranges::for_each(changed, store); });
+    }
+    return static_cast<int>(changed.size());
 }
 
 void EquipmentModel::Reload()
