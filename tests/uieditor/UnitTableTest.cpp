@@ -15,6 +15,7 @@
 namespace {
 
 // Columns as the table shows them, by their headers' names.
+constexpr int HexColumn = 1;
 constexpr int NameColumn = 2;
 constexpr int CountryColumn = 4;
 constexpr int FirstNumberColumn = 5;  // Month, then as the editor lays them out
@@ -255,6 +256,14 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
         for (std::uint16_t code = 1; code < Equipment.UnitCount; ++code)
             highest = std::max<int>(highest, Equipment.Records[code][4]);
         EXPECT_EQ(view->model()->index(0, HardAttackColumn).data().toInt(), highest);
+        // The hex code is the stored code, low byte first: sorted by the code.
+        view->sortByColumn(HexColumn, Qt::AscendingOrder);
+        const auto storedCode = [&](int row) {
+            const TEquipRecord& record = Equipment.Records[CodeAt(view, row)];
+            return record[0] | record[1] << 8;
+        };
+        for (int row = 1; row < view->model()->rowCount(); ++row)
+            ASSERT_LE(storedCode(row - 1), storedCode(row));
         view->sortByColumn(NameColumn, Qt::AscendingOrder);
         for (int row = 1; row < view->model()->rowCount(); ++row)
             ASSERT_LE(view->model()->index(row - 1, NameColumn).data().toString().compare(

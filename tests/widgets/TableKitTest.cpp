@@ -3,6 +3,8 @@
 // run against the unit table and the save game's unit list alike.
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QLabel>
 #include <QTableView>
 #include <QTest>
@@ -195,6 +197,36 @@ TYPED_TEST(TableKitTest, ChangeSelectedFromTheFilterBoxTakesAnyChange)
         ++column;
     for (int row = 0; row < table.View()->model()->rowCount(); ++row)
         ASSERT_EQ(this->Shown(row, column), 0) << "row " << row;
+}
+
+// Scrolled right as far as it goes, the table still shows the first
+// columns, up to the unit name, where they were; the rest fit their texts.
+TYPED_TEST(TableKitTest, FirstColumnsStayInViewWhileScrollingRight)
+{
+    auto& table = this->table;
+    QTableView* view = table.View();
+    for (int column = 0; column < view->model()->columnCount(); ++column)
+        for (int row = 0; row < 20; ++row) {
+            const QString text = this->Cell(row, column).data().toString();
+            ASSERT_GE(view->columnWidth(column), view->fontMetrics().horizontalAdvance(text))
+                << "column " << column << " row " << row;
+        }
+
+    table.window.resize(400, 300);
+    QCoreApplication::processEvents();
+    const auto headerAt = [&](int x) {
+        const QPoint at = view->horizontalHeader()->mapTo(&table.window, QPoint(x, 2));
+        auto* header = qobject_cast<QHeaderView*>(table.window.childAt(at)->parentWidget());
+        EXPECT_NE(header, nullptr);
+        return header == nullptr ? -1 : header->logicalIndexAt(header->mapFrom(&table.window, at));
+    };
+    const int nameColumn = 2;
+    const int nameAt = view->columnViewportPosition(nameColumn) + 2;
+    EXPECT_EQ(headerAt(nameAt), nameColumn);
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    ASSERT_GT(view->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(headerAt(nameAt), nameColumn);
+    EXPECT_EQ(headerAt(2), 0);
 }
 
 }  // namespace
