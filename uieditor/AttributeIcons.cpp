@@ -71,6 +71,8 @@ void Ship(QPainter& p, const QColor& color)
 void Draw(QPainter& p, AttributeIcon icon)
 {
     switch (icon) {
+    case AttributeIcon::None:
+        break;
     case AttributeIcon::Cost:
         p.setPen(QPen(QColor(150, 110, 0), 1));
         p.setBrush(QColor(240, 200, 40));

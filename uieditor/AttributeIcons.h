@@ -3,23 +3,8 @@
 #include <QPixmap>
 
 // The small pictures beside the unit attribute editor's numeric fields.
-enum class AttributeIcon {
-    Cost,
-    Movement,
-    Fuel,
-    Ammo,
-    Range,
-    Initiative,
-    Spotting,
-    HardAttack,
-    SoftAttack,
-    AirAttack,
-    NavalAttack,
-    GroundDefense,
-    AirDefense,
-    CloseDefense,
-    RangeDefense,
-};
+#include "data/UnitFields.h"
 
-// Draws the picture of an attribute; needs a running QGuiApplication.
+// Draws the picture of an attribute (empty for None); needs a running
+// QGuiApplication.
 QPixmap DrawAttributeIcon(AttributeIcon icon);

@@ -20,6 +20,7 @@
 #include "data/Equipment.h"
 #include "data/Settings.h"
 #include "data/UnitCodes.h"
+#include "data/UnitFields.h"
 #include "uieditor/AttributeIcons.h"
 #include "uieditor/EquipmentCommands.h"
 #include "uieditor/CsvTransfer.h"
@@ -36,10 +37,8 @@ TfrmDV2Edit* frmDV2Edit = nullptr;
 
 namespace {
 
-constexpr int ByteMaximum = 255;
-// A unit code field holds at most four digits, the bytes three.
+// A unit code field holds at most four digits.
 constexpr int UnitCodeDigits = 4;
-constexpr int ByteDigits = 3;
 constexpr int UnitCodeMaximumBeforeLoad = 585;
 
 const QString ChangedQuestion =
@@ -52,17 +51,20 @@ const QString CountryMissing = QStringLiteral(
 
 // Only what the names file can hold may be typed into a unit name, so that
 // what is saved is what was typed: a line break would end the name there.
-class Cp1252Validator : public QValidator {
+class UnitNameValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        for (QChar c : input)
-            if (!IsCp1252(c) || c.unicode() < 32)
-                return Invalid;
-        return Acceptable;
+        const bool fits = std::ranges::all_of(input, IsCp1252) && IsValidUnitName(ToCp1252(input));
+        return fits ? Acceptable : Invalid;
     }
 };
+
+QString Latin1(std::optional<std::string_view> text)
+{
+    return text ? QString::fromLatin1(text->data(), text->size()) : QString();
+}
 
 QPushButton* Button(const QString& name, const QString& text, const QString& hint,
                     QBoxLayout* row)
@@ -104,6 +106,16 @@ SpinField* Spin(const QString& name, int minimum, int maximum, int digits)
     return spin;
 }
 
+// A field of a numeric attribute, typing room as wide as its largest value.
+SpinField* Spin(const NumberField& field)
+{
+    auto* spin = Spin(Latin1(field.control), field.minimum, field.maximum,
+                      static_cast<int>(QString::number(field.maximum).size()));
+    spin->setIncrement(field.multiple);
+    spin->setAccessibleName(Latin1(field.label));
+    return spin;
+}
+
 QLineEdit* Edit(const QString& name, bool readOnly)
 {
     auto* edit = new QLineEdit;
@@ -117,8 +129,7 @@ int WidestClassName(const QFontMetrics& metrics)
     int widest = 0;
     for (int code = 0; code <= 255; ++code)
         if (const auto name = UnitClassName(static_cast<std::uint8_t>(code)))
-            widest = std::max(widest, metrics.horizontalAdvance(QString::fromLatin1(name->data(),
-                                                                                   name->size())));
+            widest = std::max(widest, metrics.horizontalAdvance(Latin1(name)));
     return widest;
 }
 
@@ -174,7 +185,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     edtHexCode->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("DDDD")) + 12);
     edtUnitName = Edit(QStringLiteral("edtUnitName"), false);
     edtUnitName->setMaxLength(MaxUnitNameLength);
-    edtUnitName->setValidator(new Cp1252Validator(edtUnitName));
+    edtUnitName->setValidator(new UnitNameValidator(edtUnitName));
     edtUnitType = Edit(QStringLiteral("edtUnitType"), true);
     edtUnitType->setMinimumWidth(WidestClassName(fontMetrics()) + 12);
     cbCountry = new QComboBox;
@@ -182,27 +193,12 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     cbCountry->setEditable(true);
     cbCountry->setInsertPolicy(QComboBox::NoInsert);
     for (std::string_view name : CountryNames)
-        cbCountry->addItem(QString::fromLatin1(name.data(), name.size()));
+        cbCountry->addItem(Latin1(name));
     cbCountry->setEditText({});
-    seMonth = Spin(QStringLiteral("seMonth"), FirstMonth, LastMonth, 2);
-    seYear = Spin(QStringLiteral("seYear"), FirstYear, LastYear, 2);
-    seCost = Spin(QStringLiteral("seCost"), PrestigePerCostUnit, ByteMaximum * PrestigePerCostUnit,
-                  4);
-    seCost->setIncrement(PrestigePerCostUnit);
-    seMove = Spin(QStringLiteral("seMove"), 0, ByteMaximum, ByteDigits);
-    seFuel = Spin(QStringLiteral("seFuel"), 0, ByteMaximum, ByteDigits);
-    seAmmo = Spin(QStringLiteral("seAmmo"), 0, ByteMaximum, ByteDigits);
-    seRange = Spin(QStringLiteral("seRange"), 0, ByteMaximum, ByteDigits);
-    seInit = Spin(QStringLiteral("seInit"), 0, ByteMaximum, ByteDigits);
-    seSpot = Spin(QStringLiteral("seSpot"), 0, ByteMaximum, ByteDigits);
-    seHAtt = Spin(QStringLiteral("seHAtt"), 0, ByteMaximum, ByteDigits);
-    seSAtt = Spin(QStringLiteral("seSAtt"), 0, ByteMaximum, ByteDigits);
-    seAAtt = Spin(QStringLiteral("seAAtt"), 0, ByteMaximum, ByteDigits);
-    seNAtt = Spin(QStringLiteral("seNAtt"), 0, ByteMaximum, ByteDigits);
-    seGDef = Spin(QStringLiteral("seGDef"), 0, ByteMaximum, ByteDigits);
-    seADef = Spin(QStringLiteral("seADef"), 0, ByteMaximum, ByteDigits);
-    seCDef = Spin(QStringLiteral("seCDef"), 0, ByteMaximum, ByteDigits);
-    seRDM = Spin(QStringLiteral("seRDM"), 0, ByteMaximum, ByteDigits);
+    for (std::size_t i = 0; i < NumberFieldCount; ++i)
+        seNumbers[i] = Spin(NumberFields[i]);
+    SpinField* const seMonth = seNumbers[0];
+    SpinField* const seYear = seNumbers[1];
 
     gbUnitAttributes = new QGroupBox(QStringLiteral("Unit Attributes"));
     gbUnitAttributes->setObjectName(QStringLiteral("gbUnitAttributes"));
@@ -217,8 +213,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     auto* date = new QGridLayout;
     date->setVerticalSpacing(2);
     date->addWidget(new QLabel(QStringLiteral("Date Available")), 0, 0, 1, 2, Qt::AlignHCenter);
-    date->addLayout(Labelled(QStringLiteral("Month"), seMonth), 1, 0);
-    date->addLayout(Labelled(QStringLiteral("Year"), seYear), 1, 1);
+    date->addLayout(Labelled(seMonth->accessibleName(), seMonth), 1, 0);
+    date->addLayout(Labelled(seYear->accessibleName(), seYear), 1, 1);
     auto* secondRow = new QHBoxLayout;
     secondRow->addLayout(Labelled(QStringLiteral("Unit Type"), edtUnitType));
     secondRow->addLayout(Labelled(QStringLiteral("Country"), cbCountry), 1);
@@ -226,42 +222,21 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     secondRow->setAlignment(date, Qt::AlignBottom);
     attributes->addLayout(secondRow);
 
-    // The numeric attributes, four to a row, each beside its picture.
-    const struct {
-        SpinField* field;
-        AttributeIcon icon;
-        const char* hint;
-        int row;
-    } numbers[] = {
-        {seCost, AttributeIcon::Cost, "Prestige Cost", 0},
-        {seMove, AttributeIcon::Movement, "Movement", 0},
-        {seFuel, AttributeIcon::Fuel, "Fuel", 0},
-        {seAmmo, AttributeIcon::Ammo, "Ammo", 0},
-        {seRange, AttributeIcon::Range, "Range", 1},
-        {seInit, AttributeIcon::Initiative, "Initiative", 1},
-        {seSpot, AttributeIcon::Spotting, "Spotting Range", 1},
-        {seHAtt, AttributeIcon::HardAttack, "Hard Attack", 2},
-        {seSAtt, AttributeIcon::SoftAttack, "Soft Attack", 2},
-        {seAAtt, AttributeIcon::AirAttack, "Air Attack", 2},
-        {seNAtt, AttributeIcon::NavalAttack, "Naval Attack", 2},
-        {seGDef, AttributeIcon::GroundDefense, "Ground Defense", 3},
-        {seADef, AttributeIcon::AirDefense, "Air Defense", 3},
-        {seCDef, AttributeIcon::CloseDefense, "Close Defense", 3},
-        {seRDM, AttributeIcon::RangeDefense, "Range Defense Modifier", 3},
-    };
+    // The other numeric attributes each beside its picture, in rows of
+    // supply, ability, attack and defence.
+    const int rowLengths[] = {4, 3, 4, 4};
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(4);
-    int column = 0;
-    for (int i = 0; i < std::ssize(numbers); ++i) {
-        column = (i > 0 && numbers[i].row == numbers[i - 1].row) ? column + 1 : 0;
-        auto* picture = new QLabel;
-        picture->setPixmap(DrawAttributeIcon(numbers[i].icon));
-        picture->setToolTip(QString::fromLatin1(numbers[i].hint));
-        numbers[i].field->setAccessibleName(picture->toolTip());
-        grid->addWidget(picture, numbers[i].row, column * 3);
-        grid->addWidget(numbers[i].field, numbers[i].row, column * 3 + 1);
-        grid->setColumnMinimumWidth(column * 3 + 2, 12);
-    }
+    std::size_t next = 2;
+    for (int row = 0; row < std::ssize(rowLengths); ++row)
+        for (int column = 0; column < rowLengths[row]; ++column, ++next) {
+            auto* picture = new QLabel;
+            picture->setPixmap(DrawAttributeIcon(NumberFields[next].icon));
+            picture->setToolTip(seNumbers[next]->accessibleName());
+            grid->addWidget(picture, row, column * 3);
+            grid->addWidget(seNumbers[next], row, column * 3 + 1);
+            grid->setColumnMinimumWidth(column * 3 + 2, 12);
+        }
     grid->setColumnStretch(12, 1);
     attributes->addSpacing(6);
     attributes->addLayout(grid);
@@ -278,11 +253,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     window->addWidget(gbUnitAttributes, 1);
 
     // The name comes first, then the fields as they are laid out.
-    QWidget* tabOrder[] = {edtUnitName, seUnitCode, edtHexCode, edtUnitType, cbCountry,
-                           seMonth,     seYear,     seCost,     seMove,      seFuel,
-                           seAmmo,      seRange,    seInit,     seSpot,      seHAtt,
-                           seSAtt,      seAAtt,     seNAtt,     seGDef,      seADef,
-                           seCDef,      seRDM};
+    std::vector<QWidget*> tabOrder{edtUnitName, seUnitCode, edtHexCode, edtUnitType, cbCountry};
+    tabOrder.insert(tabOrder.end(), seNumbers.begin(), seNumbers.end());
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -348,48 +320,12 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     // Typing or a pick from the list; not activated, which the box also
     // emits when the focus merely passes through it.
     connect(cbCountry->lineEdit(), &QLineEdit::textChanged, this, &TfrmDV2Edit::edtUnitNameChange);
-    for (const auto& number : numbers)
-        connect(number.field, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
-    connect(seMonth, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
-    connect(seYear, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
+    for (SpinField* number : seNumbers)
+        connect(number, &SpinField::valueChanged, this, &TfrmDV2Edit::edtUnitNameChange);
 
     PressFocusedButtonOnEnter(this);
     resize(491, 454);
 }
-
-namespace {
-
-// The one-byte record fields shown as they are stored.
-struct ByteField {
-    SpinField* TfrmDV2Edit::*control;
-    std::size_t offset;
-};
-
-constexpr ByteField ByteFields[] = {
-    {&TfrmDV2Edit::seMonth, Field::MonthAvailable},
-    {&TfrmDV2Edit::seYear, Field::YearAvailable},
-    {&TfrmDV2Edit::seMove, Field::Movement},
-    {&TfrmDV2Edit::seFuel, Field::Fuel},
-    {&TfrmDV2Edit::seAmmo, Field::Ammo},
-    {&TfrmDV2Edit::seRange, Field::Range},
-    {&TfrmDV2Edit::seInit, Field::Initiative},
-    {&TfrmDV2Edit::seSpot, Field::Spotting},
-    {&TfrmDV2Edit::seHAtt, Field::HardAttack},
-    {&TfrmDV2Edit::seSAtt, Field::SoftAttack},
-    {&TfrmDV2Edit::seAAtt, Field::AirAttack},
-    {&TfrmDV2Edit::seNAtt, Field::NavalAttack},
-    {&TfrmDV2Edit::seGDef, Field::GroundDefense},
-    {&TfrmDV2Edit::seADef, Field::AirDefense},
-    {&TfrmDV2Edit::seCDef, Field::CloseDefense},
-    {&TfrmDV2Edit::seRDM, Field::RangeDefenseMod},
-};
-
-QString Latin1(std::optional<std::string_view> text)
-{
-    return text ? QString::fromLatin1(text->data(), text->size()) : QString();
-}
-
-}  // namespace
 
 void TfrmDV2Edit::ShowUnit(std::uint16_t code)
 {
@@ -403,24 +339,21 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
                                            record[Field::UnitCode + 1] << 8))));
     edtUnitType->setText(Latin1(UnitClassName(record[Field::UnitClass])));
     {
-        // Before the value is set, so a stored movement above it shows the limit.
-        const QSignalBlocker quiet(seMove);
-        seMove->setMaximum(record[Field::UnitClass] == InfantryClass ? InfantryMaxMovement
-                                                                     : ByteMaximum);
-    }
-    {
         // The list opens on the country shown.
         const QSignalBlocker quiet(cbCountry->lineEdit());
         const QString country = Latin1(CountryName(code));
         cbCountry->setCurrentIndex(cbCountry->findText(country));
         cbCountry->setEditText(country);
     }
-    seCost->setValueSilently(PrestigeCost(record[Field::Cost]));
-    for (const ByteField& field : ByteFields)
-        (this->*field.control)->setValueSilently(record[field.offset]);
-    // A stored 0 means the unit type has none: it cannot be given any.
-    seMove->setEnabled(record[Field::Movement] != 0);
-    seFuel->setEnabled(record[Field::Fuel] != 0);
+    for (std::size_t i = 0; i < NumberFieldCount; ++i) {
+        SpinField* number = seNumbers[i];
+        {
+            const QSignalBlocker quiet(number);
+            number->setMaximum(FieldMaximum(code, NumberFields[i]));
+        }
+        number->setValueSilently(ShownValue(code, NumberFields[i]));
+        number->setEnabled(IsEditable(code, NumberFields[i]));
+    }
     UnitChanged = false;
     shownRecord_ = record;
     shownName_ = Equipment.UnitNames[code];
@@ -429,13 +362,11 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
 void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
 {
     EditUnits(QStringLiteral("Update of unit %1").arg(code), {code}, [&] {
-        Equipment.UnitNames[code] = ToCp1252(edtUnitName->text().left(MaxUnitNameLength));
+        StoreUnitName(code, ToCp1252(edtUnitName->text()));
         if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
             ShowWarningBox(this, CountryMissing);
-        TEquipRecord& record = Equipment.Records[code];
-        record[Field::Cost] = StoredCost(seCost->value());
-        for (const ByteField& field : ByteFields)
-            record[field.offset] = static_cast<std::uint8_t>((this->*field.control)->value());
+        for (std::size_t i = 0; i < NumberFieldCount; ++i)
+            StoreValue(code, NumberFields[i], seNumbers[i]->value());
     });
     shownRecord_ = Equipment.Records[code];
     shownName_ = Equipment.UnitNames[code];

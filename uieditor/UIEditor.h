@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "data/Equipment.h"
+#include "data/UnitFields.h"
 
 class QComboBox;
 class QGroupBox;
@@ -71,23 +73,8 @@ public:
     QLineEdit* edtUnitName;
     QLineEdit* edtUnitType;
     QComboBox* cbCountry;
-    SpinField* seMonth;
-    SpinField* seYear;
-    SpinField* seCost;
-    SpinField* seMove;
-    SpinField* seFuel;
-    SpinField* seAmmo;
-    SpinField* seRange;
-    SpinField* seInit;
-    SpinField* seSpot;
-    SpinField* seHAtt;
-    SpinField* seSAtt;
-    SpinField* seAAtt;
-    SpinField* seNAtt;
-    SpinField* seGDef;
-    SpinField* seADef;
-    SpinField* seCDef;
-    SpinField* seRDM;
+    // The numeric attributes, in the order of NumberFields.
+    std::array<SpinField*, NumberFieldCount> seNumbers;
 
     QStatusBar* sbStatus;
     QLabel* lblStatus;  // the status bar's one panel

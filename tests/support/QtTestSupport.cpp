@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -89,4 +90,12 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
 }

@@ -31,3 +31,7 @@ void AnswerFileDialog(const QString& path);
 
 // Processes events until condition holds or timeoutMs passes.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// Makes window the active window, as a user's click would, and sends a key
+// (with its text, for a character) to whatever holds the focus then.
+void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);

@@ -46,7 +46,7 @@ TEST_F(CsvMenuTest, AnEditedExportImportsIntoTheTableInMemoryAndSaveWritesIt)
     const std::string eqp = ReadBytes(game + EquipFileName);
     EXPECT_EQ(Import(csvPath), "");
     EXPECT_EQ(Equipment.Records[DemoUnit::Cost20][Field::Cost], 21);
-    EXPECT_EQ(editor->seCost->value(), 252);
+    EXPECT_EQ(Spin("seCost")->value(), 252);
     EXPECT_EQ(ReadBytes(game + EquipFileName), eqp);
 
     editor->btnSaveClick();

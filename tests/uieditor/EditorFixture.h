@@ -51,6 +51,9 @@ protected:
             QTest::sendKeyEvent(QTest::Click, control, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 
+    // An attribute field by its name.
+    SpinField* Spin(const char* name) const { return editor->findChild<SpinField*>(name); }
+
     QString Status() const { return editor->lblStatus->text(); }
     QString Name(std::uint16_t code) const { return FromCp1252(Equipment.UnitNames[code]); }
 

@@ -1,7 +1,9 @@
 // The unit attribute editor driven as a user drives it.
 #include <QAbstractItemView>
+#include <QClipboard>
 #include <QComboBox>
 #include <QRadioButton>
+#include <set>
 #include <sys/stat.h>
 
 #include "tests/support/GameFormat.h"
@@ -87,7 +89,7 @@ TEST_F(EditorTest, StepsWrapAndAskAboutChangesWhileShowingIsNoChange)
     EXPECT_EQ(Name(1), before);
     EXPECT_FALSE(editor->UnitChanged);
 
-    Type(editor->seAmmo, "77");
+    Type(Spin("seAmmo"), "77");
     AnswerMessageBox(QMessageBox::Yes);
     editor->btnPrevious->click();
     EXPECT_EQ(Equipment.Records[2][Eqp::Ammo], 77);
@@ -132,14 +134,14 @@ TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
     // Each field shows its own byte of the record and is stored there; the
     // other bytes are kept.
     const std::pair<SpinField*, std::size_t> fields[] = {
-        {editor->seSAtt, Eqp::SoftAttack},    {editor->seHAtt, Eqp::HardAttack},
-        {editor->seAAtt, Eqp::AirAttack},     {editor->seNAtt, Eqp::NavalAttack},
-        {editor->seGDef, Eqp::GroundDefense}, {editor->seADef, Eqp::AirDefense},
-        {editor->seCDef, Eqp::CloseDefense},  {editor->seInit, Eqp::Initiative},
-        {editor->seRange, Eqp::Range},        {editor->seSpot, Eqp::Spotting},
-        {editor->seRDM, Eqp::RangeDefenseMod}, {editor->seMove, Eqp::Movement},
-        {editor->seFuel, Eqp::Fuel},          {editor->seAmmo, Eqp::Ammo},
-        {editor->seMonth, Eqp::MonthAvailable}, {editor->seYear, Eqp::YearAvailable}};
+        {Spin("seSAtt"), Eqp::SoftAttack},    {Spin("seHAtt"), Eqp::HardAttack},
+        {Spin("seAAtt"), Eqp::AirAttack},     {Spin("seNAtt"), Eqp::NavalAttack},
+        {Spin("seGDef"), Eqp::GroundDefense}, {Spin("seADef"), Eqp::AirDefense},
+        {Spin("seCDef"), Eqp::CloseDefense},  {Spin("seInit"), Eqp::Initiative},
+        {Spin("seRange"), Eqp::Range},        {Spin("seSpot"), Eqp::Spotting},
+        {Spin("seRDM"), Eqp::RangeDefenseMod}, {Spin("seMove"), Eqp::Movement},
+        {Spin("seFuel"), Eqp::Fuel},          {Spin("seAmmo"), Eqp::Ammo},
+        {Spin("seMonth"), Eqp::MonthAvailable}, {Spin("seYear"), Eqp::YearAvailable}};
     TEquipRecord& record = Equipment.Records[3];
     for (std::size_t at = Eqp::UnitClass; at < Eqp::RecordSize; ++at)
         record[at] = static_cast<std::uint8_t>(50 + at);
@@ -151,7 +153,7 @@ TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
     editor->seUnitCode->setValue(3);
     for (const auto& [field, at] : fields)
         EXPECT_EQ(field->value(), record[at]) << at;
-    EXPECT_EQ(editor->seCost->value(), 12 * record[Eqp::Cost]);
+    EXPECT_EQ(Spin("seCost")->value(), 12 * record[Eqp::Cost]);
     EXPECT_EQ(editor->edtUnitType->text(), "Tank");
     EXPECT_EQ(editor->cbCountry->currentText(), GameFormat::Countries[9].name);
     TEquipRecord expected = record;
@@ -165,27 +167,27 @@ TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
 
     editor->seUnitCode->setValue(DemoUnit::FastInfantry);
     EXPECT_EQ(editor->edtUnitType->text(), "Infantry");
-    EXPECT_EQ(editor->seMove->value(), 6);
+    EXPECT_EQ(Spin("seMove")->value(), 6);
     editor->btnUpdate->click();
     EXPECT_EQ(Equipment.Records[DemoUnit::FastInfantry][Eqp::Movement], 6);
     editor->seUnitCode->setValue(FastNonInfantry());
-    EXPECT_EQ(editor->seMove->value(), Equipment.Records[FastNonInfantry()][Eqp::Movement]);
+    EXPECT_EQ(Spin("seMove")->value(), Equipment.Records[FastNonInfantry()][Eqp::Movement]);
 
     // A stored 0 stays 0 in a field that cannot be changed.
     editor->seUnitCode->setValue(DemoUnit::NoMovement);
-    EXPECT_FALSE(editor->seMove->isEnabled());
+    EXPECT_FALSE(Spin("seMove")->isEnabled());
     editor->btnUpdate->click();
     EXPECT_EQ(Equipment.Records[DemoUnit::NoMovement][Eqp::Movement], 0);
 
     editor->seUnitCode->setValue(DemoUnit::Cost20);
-    EXPECT_EQ(editor->seCost->value(), 240);
-    Type(editor->seCost, "250");
+    EXPECT_EQ(Spin("seCost")->value(), 240);
+    Type(Spin("seCost"), "250");
     editor->btnUpdate->click();
     EXPECT_EQ(Equipment.Records[DemoUnit::Cost20][Eqp::Cost], 20);
-    EXPECT_EQ(editor->seCost->value(), 250);
+    EXPECT_EQ(Spin("seCost")->value(), 250);
     editor->btnNext->click();
     editor->btnPrevious->click();
-    EXPECT_EQ(editor->seCost->value(), 240);
+    EXPECT_EQ(Spin("seCost")->value(), 240);
 
     // Only what the names file can hold: no omega, no more than 28 characters.
     Type(editor->edtUnitName, QString::fromUtf8("Caf\u00e9 \u03a9 \u20ac 1234567890123456789012"));
@@ -193,12 +195,29 @@ TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
     EXPECT_EQ(Equipment.UnitNames[DemoUnit::Cost20], "Caf\xE9  \x80 12345678901234567890");
 }
 
+// A name holds any Windows-1252 character but the controls: C0, DEL and
+// the five bytes the code page leaves undefined (C1 controls in Unicode).
+TEST_F(EditorTest, NameFieldTakesEveryCharacterButControls)
+{
+    Load();
+    const std::set<int> controls{0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D};
+    editor->edtUnitName->setFocus();
+    for (int byte = 0; byte < 256; ++byte) {
+        const QString pasted = "A" + FromCp1252(std::string(1, static_cast<char>(byte))) + "B";
+        QApplication::clipboard()->setText(pasted);
+        PressKey(editor.get(), Qt::Key_A, Qt::ControlModifier);
+        PressKey(editor.get(), Qt::Key_V, Qt::ControlModifier);
+        const bool taken = editor->edtUnitName->text() == pasted;
+        EXPECT_EQ(taken, byte >= 0x20 && !controls.contains(byte)) << "byte " << byte;
+    }
+}
+
 TEST_F(EditorTest, UnknownCountryWarnsAndStoresEverythingElse)
 {
     Load();
     editor->seUnitCode->setValue(10);
     Type(editor->cbCountry, "Germny");
-    Type(editor->seAmmo, "42");
+    Type(Spin("seAmmo"), "42");
     Type(editor->edtUnitName, "Stored");
     EXPECT_EQ(BoxText([&] { editor->btnUpdate->click(); }),
               "The country you have entered does not exist.\nPlease enter a valid "

@@ -96,11 +96,7 @@ TEST_F(UnitTableTest, CellEditsStoreExactlyWhatUpdateStores)
         typed.push_back(unit);
     }
 
-    SpinField* const spins[] = {editor->seMonth, editor->seYear, editor->seCost, editor->seMove,
-                                editor->seFuel,  editor->seAmmo, editor->seRange, editor->seInit,
-                                editor->seSpot,  editor->seHAtt, editor->seSAtt, editor->seAAtt,
-                                editor->seNAtt,  editor->seGDef, editor->seADef, editor->seCDef,
-                                editor->seRDM};
+    const auto& spins = editor->seNumbers;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         editor->seUnitCode->setValue(codes[i]);
         Type(editor->edtUnitName, typed[i].name);
@@ -289,7 +285,7 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
     editor->mnuUnitTable->trigger();
     EXPECT_EQ(editor->CurrentUnit, picked);
     EXPECT_EQ(editor->edtUnitName->text(), Name(picked));
-    EXPECT_EQ(editor->seHAtt->value(), Equipment.Records[picked][4]);
+    EXPECT_EQ(Spin("seHAtt")->value(), Equipment.Records[picked][4]);
     EXPECT_FALSE(editor->UnitChanged);
     EXPECT_EQ(editor->mnuUndo->text(), "&Undo Change of Hard Attack of unit 30");
 
