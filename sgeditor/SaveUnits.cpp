@@ -29,7 +29,6 @@ TfrmSaveUnits::TfrmSaveUnits(SaveUnitsModel* model, QUndoStack* stack, QWidget* 
                   model, stack, parent),
       tvSaveUnits(view()), model_(model)
 {
-    resize(900, 520);
 }
 
 QList<BulkEditDialog::Column> TfrmSaveUnits::bulkColumns() const

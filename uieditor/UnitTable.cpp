@@ -37,7 +37,6 @@ TfrmUnitTable::TfrmUnitTable(EquipmentModel* model, QWidget* parent)
                                    EquipmentModel::UnitType, types);
     cbFilterCountry = addChoiceFilter(QStringLiteral("cbFilterCountry"), QStringLiteral("Country:"),
                                       EquipmentModel::Country, countries);
-    resize(1000, 600);
 }
 
 void TfrmUnitTable::Reload()

@@ -145,7 +145,7 @@ private:
 // keyboard stays with this one.
 class FrozenColumnsView : public QTableView {
 public:
-    FrozenColumnsView(int frozenColumns) : frozen(new QTableView(this)), frozenColumns_(frozenColumns)
+    explicit FrozenColumnsView(int frozenColumns) : frozen(new QTableView(this)), frozenColumns_(frozenColumns)
     {
         setHorizontalScrollMode(ScrollPerPixel);
         viewport()->stackUnder(frozen);
@@ -181,6 +181,8 @@ public:
         frozen->setSelectionBehavior(selectionBehavior());
         frozen->setSelectionMode(selectionMode());
         frozen->setEditTriggers(editTriggers());
+        frozen->horizontalHeader()->setSortIndicator(horizontalHeader()->sortIndicatorSection(),
+                                                     horizontalHeader()->sortIndicatorOrder());
         frozen->setSortingEnabled(isSortingEnabled());
         frozen->verticalHeader()->hide();
         frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
@@ -215,13 +217,14 @@ protected:
         if (index.column() >= frozenColumns_)
             return QTableView::edit(index, trigger, event);
         if ((trigger != AllEditTriggers && !(editTriggers() & trigger)) ||
-            !(index.flags() & Qt::ItemIsEditable))
+            !(index.flags() & Qt::ItemIsEditable) || frozen->indexWidget(index) != nullptr)
             return false;
         frozen->edit(index);
         QWidget* editor = frozen->indexWidget(index);
         if (editor == nullptr)
             return false;
-        if (event != nullptr && event->type() == QEvent::KeyPress)
+        // The key that started the edit is its first keystroke.
+        if (trigger == AnyKeyPressed && event != nullptr && event->type() == QEvent::KeyPress)
             QCoreApplication::sendEvent(editor, event);
         return true;
     }
@@ -373,6 +376,12 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     // Rows added or removed by an undo: sorted and filtered anew.
     connect(model_, &QAbstractItemModel::modelReset, rows_, &QSortFilterProxyModel::invalidate);
     reopened();
+
+    // Wide enough for every column, up to a width that fits a small screen.
+    const int tableWidth = view_->horizontalHeader()->length() +
+                           view_->verticalScrollBar()->sizeHint().width() + 2 * view_->frameWidth();
+    const QMargins margins = window->contentsMargins();
+    resize(std::min(tableWidth + margins.left() + margins.right(), 1000), 600);
 }
 
 QComboBox* TableWindow::addChoiceFilter(const QString& name, const QString& label, int column,
