@@ -173,6 +173,13 @@ TYPED_TEST(TableKitTest, TypingEditsTheCellAndEnterPicksOnlyOutsideAnEdit)
 TYPED_TEST(TableKitTest, ChangeSelectedFromTheFilterBoxTakesAnyChange)
 {
     auto& table = this->table;
+    QAbstractItemModel* rows = table.View()->model();
+    int column = 0;
+    while (rows->headerData(column, Qt::Horizontal).toString() != table.BulkColumn)
+        ++column;
+    int nonZero = 0;
+    for (int row = 0; row < rows->rowCount(); ++row)
+        nonZero += this->Shown(row, column) != 0;
     table.View()->selectAll();
     table.window.template findChild<QWidget*>("edtFilter")->setFocus();
     bool opened = false;
@@ -187,15 +194,14 @@ TYPED_TEST(TableKitTest, ChangeSelectedFromTheFilterBoxTakesAnyChange)
         dialog->seBulkValue->setFocus();
         Key(Qt::Key_A, Qt::ControlModifier);
         Keys("-65000");
+        EXPECT_EQ(dialog->lblBulkCount->text(), QStringLiteral("Changes %1 of the %2 selected rows")
+                                                    .arg(nonZero)
+                                                    .arg(rows->rowCount()));
         Key(Qt::Key_Return);
     });
     Key(Qt::Key_E, Qt::ControlModifier);
     ASSERT_TRUE(opened);
-    int column = 0;
-    while (this->table.View()->model()->headerData(column, Qt::Horizontal).toString() !=
-           table.BulkColumn)
-        ++column;
-    for (int row = 0; row < table.View()->model()->rowCount(); ++row)
+    for (int row = 0; row < rows->rowCount(); ++row)
         ASSERT_EQ(this->Shown(row, column), 0) << "row " << row;
 }
 
