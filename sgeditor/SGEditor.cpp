@@ -287,7 +287,8 @@ void TfrmDV2SGEdit::buildMenus()
     editorMenu->addAction(QStringLiteral("&Next"), this, &TfrmDV2SGEdit::btnNextClick);
     editorMenu->addAction(QStringLiteral("&Update"), this, &TfrmDV2SGEdit::btnUpdateClick);
     AddUndoActions(editorMenu, undoStack_, [this](const QUndoCommand* step) { showStep(step); });
-    QMenu* viewMenu = menuBar->addMenu(QStringLiteral("&View"));
+    // V is "Save File"'s letter.
+    QMenu* viewMenu = menuBar->addMenu(QStringLiteral("V&iew"));
     mnuSaveUnits = viewMenu->addAction(QStringLiteral("Unit &List..."), this,
                                        &TfrmDV2SGEdit::mnuSaveUnitsClick);
     mnuSaveUnits->setObjectName(QStringLiteral("mnuSaveUnits"));

@@ -285,7 +285,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
         seUnitCode->setEnabled(true);
         ShowUnit(CurrentUnit);
     });
-    QMenu* view = mnuMain->addMenu(QStringLiteral("&View"));
+    // V is "Save File"'s letter.
+    QMenu* view = mnuMain->addMenu(QStringLiteral("V&iew"));
     mnuUnitTable = MenuItem(view, QStringLiteral("mnuUnitTable"), QStringLiteral("Unit &Table..."));
     mnuUnitTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuUnitTable->setEnabled(false);
@@ -445,15 +446,17 @@ void TfrmDV2Edit::btnNextClick()
 void TfrmDV2Edit::StepTo(std::uint16_t code)
 {
     seUnitCode->setEnabled(true);
-    if (UnitChanged) {
-        if (AskYesNo(this, ChangedQuestion))
-            UpdateUnit(CurrentUnit);
-        else
-            UnitChanged = false;
-    }
+    AskToStoreChanges();
     CurrentUnit = code;
     ShowUnit(CurrentUnit);
     SetStatus({});
+}
+
+void TfrmDV2Edit::AskToStoreChanges()
+{
+    if (UnitChanged && AskYesNo(this, ChangedQuestion))
+        UpdateUnit(CurrentUnit);
+    UnitChanged = false;
 }
 
 void TfrmDV2Edit::btnSearchClick()
@@ -509,6 +512,7 @@ void TfrmDV2Edit::mnuUnitTableClick()
 {
     if (!HasUnit())
         return;
+    AskToStoreChanges();
     if (frmUnitTable == nullptr)
         frmUnitTable = new TfrmUnitTable(this);
     frmUnitTable->Reload();

@@ -127,6 +127,9 @@ protected:
 private:
     bool HasUnit() const;
     void StepTo(std::uint16_t code);
+    // Before another unit or the table is shown: asks whether to store the
+    // pending changes, and stores them on Yes.
+    void AskToStoreChanges();
     void SetStatus(const QString& text);
     void PickGameDir();
     void SetUnitCodeMaximum(int maximum);

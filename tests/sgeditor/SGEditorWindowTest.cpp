@@ -173,6 +173,16 @@ TEST_F(SGEditorWindowTest, StepsWrapAndAskAboutUnstoredChanges)
               (TSaveGameUnit{stored.TypeCode, stored.TransportCode, stored.Experience, 77, 15, 15}));
 }
 
+// Every Alt letter answers: "Sa&ve File" keeps V, the menus take others.
+TEST_F(SGEditorWindowTest, AltVSaves)
+{
+    LoadCampaign();
+    EXPECT_EQ(ClashingAltLetters(editor.get()), QStringList());
+    PressKey(editor.get(), Qt::Key_V, Qt::AltModifier);
+    // A button's letter presses it as a click would, the press shown a moment.
+    EXPECT_TRUE(WaitUntil([this] { return Status() == "Save Game Data Saved"; }));
+}
+
 TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
 {
     LoadCampaign();

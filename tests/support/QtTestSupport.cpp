@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -94,8 +96,32 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
 
 void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
+    window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+QStringList ClashingAltLetters(QWidget* window)
+{
+    QStringList texts;
+    for (const auto* button : window->findChildren<QAbstractButton*>())
+        if (button->isVisibleTo(window))
+            texts << button->text();
+    for (const auto* label : window->findChildren<QLabel*>())
+        if (label->buddy() != nullptr)
+            texts << label->text();
+    for (const auto* bar : window->findChildren<QMenuBar*>())
+        for (const QAction* menu : bar->actions())
+            texts << menu->text();
+    QMap<QString, int> claims;
+    for (const QString& text : texts)
+        if (const QKeySequence letter = QKeySequence::mnemonic(text); !letter.isEmpty())
+            ++claims[letter.toString()];
+    QStringList clashes;
+    for (auto claim = claims.cbegin(); claim != claims.cend(); ++claim)
+        if (claim.value() > 1)
+            clashes << claim.key();
+    return clashes;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QMessageBox>
 #include <functional>
 
@@ -32,6 +33,10 @@ void AnswerFileDialog(const QString& path);
 // Processes events until condition holds or timeoutMs passes.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
-// Makes window the active window, as a user's click would, and sends a key
+// Shows window and makes it the active window, as a user's click would, and sends a key
 // (with its text, for a character) to whatever holds the focus then.
 void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// The Alt letters that more than one of a window's shown buttons, labels
+// and menu bar items claim, so that none of them answers.
+QStringList ClashingAltLetters(QWidget* window);

@@ -212,6 +212,37 @@ TEST_F(EditorTest, NameFieldTakesEveryCharacterButControls)
     }
 }
 
+// Every Alt letter answers: "Sa&ve File" keeps V, the menus take others.
+TEST_F(EditorTest, AltVSaves)
+{
+    Load();
+    EXPECT_EQ(ClashingAltLetters(editor.get()), QStringList());
+    PressKey(editor.get(), Qt::Key_V, Qt::AltModifier);
+    // A button's letter presses it as a click would, the press shown a moment.
+    EXPECT_TRUE(WaitUntil([this] { return Status() == "EQUIP97.EQP and EQUIP97.TXT has been saved"; }));
+}
+
+// Ctrl+T asks about typed edits, as Previous and Next do, before the
+// table shows the unit as stored.
+TEST_F(EditorTest, UnitTableAsksToStoreTypedEdits)
+{
+    Load();
+    Type(editor->edtUnitName, "Typed");
+    QString asked;
+    OnNextModal([&asked](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr)
+            return modal->close(), void();
+        asked = box->text();
+        OnNextModal([](QWidget* table) { table->close(); });
+        box->button(QMessageBox::Yes)->click();
+    });
+    PressKey(editor.get(), Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(asked, "You have made changes to this unit.\nDo you wish to update this information?");
+    EXPECT_EQ(Name(1), "Typed");
+    EXPECT_EQ(editor->edtUnitName->text(), "Typed");
+}
+
 TEST_F(EditorTest, UnknownCountryWarnsAndStoresEverythingElse)
 {
     Load();

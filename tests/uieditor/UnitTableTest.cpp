@@ -226,7 +226,6 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
 {
     EXPECT_FALSE(editor->mnuUnitTable->isEnabled());
     Load();
-    Type(editor->edtUnitName, "pending");
     std::uint16_t picked = 0;
     OnNextModal([&](QWidget* modal) {
         auto* table = qobject_cast<TfrmUnitTable*>(modal);
@@ -290,7 +289,6 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
     EXPECT_EQ(editor->mnuUndo->text(), "&Undo Change of Hard Attack of unit 30");
 
     // Escape: back to the editor, which shows CurrentUnit again.
-    Type(editor->edtUnitName, "pending");
     OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
     editor->mnuUnitTable->trigger();
     EXPECT_EQ(editor->edtUnitName->text(), Name(picked));
