@@ -239,6 +239,7 @@ private:
     }
     void PlaceFrozen()
     {
+        frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
         frozen->setGeometry(frameWidth(), frameWidth(), FrozenWidth(),
                             viewport()->height() + horizontalHeader()->height());
     }
