@@ -2,6 +2,7 @@
 // files it saves.
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QUndoStack>
@@ -332,5 +333,37 @@ TEST_F(UnitTableTest, CountryCellStoresOnlyWhatIsChosen)
     EXPECT_EQ(CellOf(view, Chosen, CountryColumn).data().toString(), "");
     for (std::size_t at = 30; at < 34; ++at)
         EXPECT_EQ(Equipment.Records[Chosen][at], 0);
+    EXPECT_TRUE(table.isVisible());
+}
+
+// Scrolled right, a unit's name is still there to be typed over, and the
+// table stays where it was scrolled.
+TEST_F(UnitTableTest, NameTypedWhileScrolledRight)
+{
+    Load();
+    TfrmUnitTable table;
+    table.Reload();
+    table.resize(500, 300);
+    table.show();
+    QCoreApplication::processEvents();  // the editor's activation, before the table's
+    QApplication::setActiveWindow(&table);
+    QTableView* view = table.tvUnits;
+    view->setFocus();
+    QScrollBar* across = view->horizontalScrollBar();
+    across->setValue(across->maximum());
+    const int scrolled = across->value();
+    ASSERT_GT(scrolled, 0);
+
+    view->setCurrentIndex(CellOf(view, 8, NameColumn));
+    for (QChar c : QStringLiteral("Panzer"))
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                            Qt::NoModifier);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, view);
+    EXPECT_TRUE(editor->isVisible());
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the edit ends after the key
+    EXPECT_EQ(Name(8), "Panzer");
+    EXPECT_EQ(across->value(), scrolled);
     EXPECT_TRUE(table.isVisible());
 }
