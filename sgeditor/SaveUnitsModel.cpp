@@ -105,7 +105,7 @@ QVariant SaveUnitsModel::data(const QModelIndex& index, int role) const
         const FieldLimits limits = LimitsOf(shown, FieldOf(column));
         return role == MinimumRole ? limits.minimum : limits.maximum;
     }
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != SortRole)
         return {};
     switch (column) {
     case No: return index.row() + 1;

@@ -67,40 +67,48 @@ QVariant EquipmentModel::data(const QModelIndex& index, int role) const
     const std::uint16_t code = CodeOfRow(index.row());
     const TEquipRecord& record = Equipment.Records[code];
     const int column = index.column();
-    const std::uint16_t storedCode =
-        static_cast<std::uint16_t>(record[Field::UnitCode] | record[Field::UnitCode + 1] << 8);
-    if (role == SortRole)
-        return column == HexCode ? QVariant(storedCode) : QVariant();
-    if (role == ValidatorRole && column == UnitName)
-        return QVariant::fromValue<QObject*>(const_cast<UnitNameValidator*>(&names_));
-    if (role == ChoicesRole && column == Country)
-        return CountryList();
-    if (column >= FirstNumber && (role == MinimumRole || role == MaximumRole || role == MultipleRole)) {
-        const NumberField& field = NumberOf(column);
-        return role == MinimumRole   ? field.minimum
-               : role == MaximumRole ? FieldMaximum(code, field)
-                                     : field.multiple;
-    }
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
-        return {};
-    switch (column) {
-    case UnitCode:
-        return code;
-    case HexCode:
-        return QString::fromStdString(::HexCode(storedCode));
-    case UnitName:
-        return FromCp1252(Equipment.UnitNames[code]);
-    case UnitType:
-        return Latin1(UnitClassName(record[Field::UnitClass]));
-    case Country:
-        return Latin1(CountryName(code));
+    const auto storedCode = [&] {
+        return static_cast<std::uint16_t>(record[Field::UnitCode] | record[Field::UnitCode + 1] << 8);
+    };
+    switch (role) {
+    case SortRole:
+        if (column == HexCode)
+            return storedCode();
+        [[fallthrough]];
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        switch (column) {
+        case UnitCode: return code;
+        case HexCode: return QString::fromStdString(::HexCode(storedCode()));
+        case UnitName: return FromCp1252(Equipment.UnitNames[code]);
+        case UnitType: return Latin1(UnitClassName(record[Field::UnitClass]));
+        case Country: return Latin1(CountryName(code));
+        default: return ShownValue(code, NumberOf(column));
+        }
+    case ValidatorRole:
+        return column == UnitName ? QVariant::fromValue<QObject*>(const_cast<UnitNameValidator*>(&names_))
+                                  : QVariant();
+    case ChoicesRole:
+        return column == Country ? CountryList() : QVariant();
+    case MinimumRole:
+        return column >= FirstNumber ? NumberOf(column).minimum : QVariant();
+    case MaximumRole:
+        return column >= FirstNumber ? FieldMaximum(code, NumberOf(column)) : QVariant();
+    case MultipleRole:
+        return column >= FirstNumber ? NumberOf(column).multiple : QVariant();
     default:
-        return ShownValue(code, NumberOf(column));
+        return {};
     }
 }
 
 QVariant EquipmentModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && (role == MinimumRole || role == MaximumRole)) {
+        if (section == UnitCode)
+            return role == MinimumRole ? 1 : rows_;
+        if (section >= FirstNumber)
+            return role == MinimumRole ? NumberOf(section).minimum : NumberOf(section).maximum;
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {

@@ -31,6 +31,9 @@ namespace {
 const QString AllItems = QStringLiteral("(all)");
 const QString NoChoice = QStringLiteral("(none)");
 constexpr int CellMargin = 4;
+// A text this many characters shorter than the longest of its column may
+// still be wider; any shorter is taken not to be.
+constexpr qsizetype LengthSlack = 4;
 const char* const ShownChoice = "shownChoice";
 
 // Edits a cell by what its model says of it (CellRole).
@@ -115,12 +118,6 @@ public:
             painter->setPen(option.palette.color(QPalette::Highlight).darker());
             painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
         }
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        return {option.fontMetrics.horizontalAdvance(index.data().toString()) + 3 * CellMargin,
-                option.fontMetrics.height()};
     }
 };
 
@@ -250,8 +247,7 @@ private:
 }  // namespace
 
 // Rows whose names contain the filter text (case ignored) and whose
-// columns show what each choice filter chose; sorted by SortRole where the
-// model gives it.
+// columns show what each choice filter chose.
 class RowFilter : public QSortFilterProxyModel {
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
@@ -262,14 +258,6 @@ public:
     void Refilter() { invalidateRowsFilter(); }
 
 protected:
-    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
-    {
-        const QVariant leftKey = left.data(SortRole);
-        if (leftKey.isValid())
-            return QVariant::compare(leftKey, right.data(SortRole)) == QPartialOrdering::Less;
-        return QSortFilterProxyModel::lessThan(left, right);
-    }
-
     bool filterAcceptsRow(int row, const QModelIndex&) const override
     {
         const auto text = [&](int column) { return sourceModel()->index(row, column).data().toString(); };
@@ -293,6 +281,7 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     model_->setParent(this);
     rows_->setSourceModel(model_);
     rows_->nameColumns = layout.nameColumns;
+    rows_->setSortRole(SortRole);
     rows_->setSortCaseSensitivity(Qt::CaseInsensitive);
     // Rows stay where they are while their values are edited, as in a
     // spreadsheet; the next sort or filter puts them in place.
@@ -407,8 +396,41 @@ QComboBox* TableWindow::addChoiceFilter(const QString& name, const QString& labe
 void TableWindow::reopened()
 {
     chosenRow_ = -1;
-    view_->resizeColumnsToContents();
+    if (model_->rowCount() != fittedRows_)
+        fitColumns();
     showRowCount();
+}
+
+// Each column as wide as its header and its widest text. Measuring a text
+// is what costs (the view's own fitting measures every cell, a tenth of a
+// second on a thousand rows), so a column whose header gives its limits is
+// as wide as they are, and of the other texts only the longest few are
+// measured.
+void TableWindow::fitColumns()
+{
+    const QFontMetrics metrics = view_->fontMetrics();
+    const auto fit = [&](int width, const QVariant& value) {
+        return std::max(width, metrics.horizontalAdvance(value.toString()) + 3 * CellMargin);
+    };
+    for (int column = 0; column < model_->columnCount(); ++column) {
+        int width = view_->horizontalHeader()->sectionSizeHint(column);
+        if (const QVariant highest = model_->headerData(column, Qt::Horizontal, MaximumRole);
+            highest.isValid()) {
+            width = fit(fit(width, highest), model_->headerData(column, Qt::Horizontal, MinimumRole));
+        } else {
+            QStringList texts;
+            for (int row = 0; row < model_->rowCount(); ++row)
+                texts << model_->index(row, column).data().toString();
+            qsizetype longest = 0;
+            for (const QString& text : texts)
+                longest = std::max(longest, text.size());
+            for (const QString& text : texts)
+                if (text.size() + LengthSlack >= longest)
+                    width = fit(width, text);
+        }
+        view_->setColumnWidth(column, width);
+    }
+    fittedRows_ = model_->rowCount();
 }
 
 void TableWindow::filterChanged()

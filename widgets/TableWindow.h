@@ -19,14 +19,15 @@ class RowFilter;
 // What a table model tells the table window about a cell beside its text.
 // The cell editor follows these: a number cell gets a spin field within
 // MinimumRole and MaximumRole, a choice cell a list, any other editable
-// cell a line edit.
+// cell a line edit. On a column's header, MinimumRole and MaximumRole are
+// the lowest and highest value it shows, which the column is fitted to.
 enum CellRole {
     MinimumRole = Qt::UserRole + 1,
     MaximumRole,
     MultipleRole,   // a number cell holds multiples of this (1 when not given)
     ChoicesRole,    // QStringList: the cell is one of these, or "(none)" (an empty text)
     ValidatorRole,  // QValidator* (as QObject*) that a typed text keeps to
-    SortRole,       // what the column sorts by when its text would sort wrongly
+    SortRole,       // what the column sorts by: its value, or what its text stands for
 };
 
 // A window over a table model that works like a spreadsheet: sorted by any
@@ -75,8 +76,8 @@ protected:
     // the chosen item; its first item, "(all)", keeps every row.
     QComboBox* addChoiceFilter(const QString& name, const QString& label, int column,
                                const QStringList& items);
-    // Called when the window opens anew: forgets the last pick, fits the
-    // columns to what they now show.
+    // Called when the window opens anew: forgets the last pick, and fits
+    // the columns to what they show when the rows are others than before.
     void reopened();
 
     // The columns "Change Selected..." offers, each naming its table column.
@@ -94,6 +95,7 @@ private:
     void showRowCount();
     void filterChanged();
     void pick(const QModelIndex& index);
+    void fitColumns();
 
     QAbstractItemModel* model_;
     RowFilter* rows_;
@@ -103,4 +105,5 @@ private:
     QList<QComboBox*> choiceFilters_;
     QString rowsCounted_;
     int chosenRow_ = -1;
+    int fittedRows_ = -1;
 };
