@@ -31,9 +31,9 @@ namespace {
 const QString AllItems = QStringLiteral("(all)");
 const QString NoChoice = QStringLiteral("(none)");
 constexpr int CellMargin = 4;
-// A text this many characters shorter than the longest of its column may
-// still be wider; any shorter is taken not to be.
-constexpr qsizetype LengthSlack = 4;
+// The longest texts of a column that are measured to fit it: a shorter
+// text is taken to be no wider.
+constexpr qsizetype MeasuredTexts = 16;
 const char* const ShownChoice = "shownChoice";
 
 // Edits a cell by what its model says of it (CellRole).
@@ -404,7 +404,7 @@ void TableWindow::reopened()
 // Each column as wide as its header and its widest text. Measuring a text
 // is what costs (the view's own fitting measures every cell, a tenth of a
 // second on a thousand rows), so a column whose header gives its limits is
-// as wide as they are, and of the other texts only the longest few are
+// as wide as they are, and of the other texts only the longest are
 // measured.
 void TableWindow::fitColumns()
 {
@@ -421,12 +421,10 @@ void TableWindow::fitColumns()
             QStringList texts;
             for (int row = 0; row < model_->rowCount(); ++row)
                 texts << model_->index(row, column).data().toString();
-            qsizetype longest = 0;
-            for (const QString& text : texts)
-                longest = std::max(longest, text.size());
-            for (const QString& text : texts)
-                if (text.size() + LengthSlack >= longest)
-                    width = fit(width, text);
+            texts.removeDuplicates();
+            std::ranges::sort(texts, std::ranges::greater(), &QString::size);
+            for (const QString& text : texts.first(std::min(texts.size(), MeasuredTexts)))
+                width = fit(width, text);
         }
         view_->setColumnWidth(column, width);
     }
