@@ -3,7 +3,7 @@
 #include "bench/Inputs.h"
 
 #include "data/Equipment.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "uieditor/EquipmentModel.h"
 #include "uieditor/UIEditor.h"
 #include "uieditor/UnitTable.h"
@@ -137,7 +137,7 @@ void TimeBulkEdit(benchmark::State& state, bool timeUndo)
             state.ResumeTiming();
         else
             state.PauseTiming();
-        EquipmentHistory().undo();
+        EquipmentDoc().History()->undo();
         Settle();
         if (!timeUndo)
             state.ResumeTiming();

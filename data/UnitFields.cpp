@@ -10,6 +10,13 @@ namespace {
 
 constexpr int ByteMaximum = 255;
 
+// A combat or supply value: the byte as it is stored, 0 to 255.
+constexpr NumberField Byte(std::string_view label, std::string_view control, std::string_view csvColumn,
+                           std::size_t offset, AttributeIcon icon, bool zeroMeansNone = false)
+{
+    return {label, control, csvColumn, offset, 0, ByteMaximum, 1, zeroMeansNone, icon};
+}
+
 }  // namespace
 
 const std::array<NumberField, NumberFieldCount> NumberFields{{
@@ -17,30 +24,21 @@ const std::array<NumberField, NumberFieldCount> NumberFields{{
     {"Year", "seYear", "year", Field::YearAvailable, FirstYear, LastYear, 1, false, AttributeIcon::None},
     {"Prestige Cost", "seCost", "cost", Field::Cost, PrestigePerCostUnit, MaxPrestigeCost,
      PrestigePerCostUnit, false, AttributeIcon::Cost},
-    {"Movement", "seMove", "movement", Field::Movement, 0, ByteMaximum, 1, true, AttributeIcon::Movement},
-    {"Fuel", "seFuel", "fuel", Field::Fuel, 0, ByteMaximum, 1, true, AttributeIcon::Fuel},
-    {"Ammo", "seAmmo", "ammo", Field::Ammo, 0, ByteMaximum, 1, false, AttributeIcon::Ammo},
-    {"Range", "seRange", "range", Field::Range, 0, ByteMaximum, 1, false, AttributeIcon::Range},
-    {"Initiative", "seInit", "initiative", Field::Initiative, 0, ByteMaximum, 1, false,
-     AttributeIcon::Initiative},
-    {"Spotting Range", "seSpot", "spotting", Field::Spotting, 0, ByteMaximum, 1, false,
-     AttributeIcon::Spotting},
-    {"Hard Attack", "seHAtt", "hard_attack", Field::HardAttack, 0, ByteMaximum, 1, false,
-     AttributeIcon::HardAttack},
-    {"Soft Attack", "seSAtt", "soft_attack", Field::SoftAttack, 0, ByteMaximum, 1, false,
-     AttributeIcon::SoftAttack},
-    {"Air Attack", "seAAtt", "air_attack", Field::AirAttack, 0, ByteMaximum, 1, false,
-     AttributeIcon::AirAttack},
-    {"Naval Attack", "seNAtt", "naval_attack", Field::NavalAttack, 0, ByteMaximum, 1, false,
-     AttributeIcon::NavalAttack},
-    {"Ground Defense", "seGDef", "ground_defense", Field::GroundDefense, 0, ByteMaximum, 1, false,
-     AttributeIcon::GroundDefense},
-    {"Air Defense", "seADef", "air_defense", Field::AirDefense, 0, ByteMaximum, 1, false,
-     AttributeIcon::AirDefense},
-    {"Close Defense", "seCDef", "close_defense", Field::CloseDefense, 0, ByteMaximum, 1, false,
-     AttributeIcon::CloseDefense},
-    {"Range Defense Modifier", "seRDM", "range_defense_mod", Field::RangeDefenseMod, 0, ByteMaximum,
-     1, false, AttributeIcon::RangeDefense},
+    Byte("Movement", "seMove", "movement", Field::Movement, AttributeIcon::Movement, true),
+    Byte("Fuel", "seFuel", "fuel", Field::Fuel, AttributeIcon::Fuel, true),
+    Byte("Ammo", "seAmmo", "ammo", Field::Ammo, AttributeIcon::Ammo),
+    Byte("Range", "seRange", "range", Field::Range, AttributeIcon::Range),
+    Byte("Initiative", "seInit", "initiative", Field::Initiative, AttributeIcon::Initiative),
+    Byte("Spotting Range", "seSpot", "spotting", Field::Spotting, AttributeIcon::Spotting),
+    Byte("Hard Attack", "seHAtt", "hard_attack", Field::HardAttack, AttributeIcon::HardAttack),
+    Byte("Soft Attack", "seSAtt", "soft_attack", Field::SoftAttack, AttributeIcon::SoftAttack),
+    Byte("Air Attack", "seAAtt", "air_attack", Field::AirAttack, AttributeIcon::AirAttack),
+    Byte("Naval Attack", "seNAtt", "naval_attack", Field::NavalAttack, AttributeIcon::NavalAttack),
+    Byte("Ground Defense", "seGDef", "ground_defense", Field::GroundDefense, AttributeIcon::GroundDefense),
+    Byte("Air Defense", "seADef", "air_defense", Field::AirDefense, AttributeIcon::AirDefense),
+    Byte("Close Defense", "seCDef", "close_defense", Field::CloseDefense, AttributeIcon::CloseDefense),
+    Byte("Range Defense Modifier", "seRDM", "range_defense_mod", Field::RangeDefenseMod,
+         AttributeIcon::RangeDefense),
 }};
 
 int FieldMaximum(std::uint16_t code, const NumberField& field)
@@ -70,15 +68,12 @@ void StoreValue(std::uint16_t code, const NumberField& field, int value)
     Equipment.Records[code][field.offset] = static_cast<std::uint8_t>(bounded / field.multiple);
 }
 
-bool IsUnitNameByte(unsigned char byte)
-{
-    const char32_t c = CodePointOfCp1252(byte);
-    return c >= 0x20 && !(c >= 0x7F && c <= 0x9F);
-}
-
 bool IsValidUnitName(std::string_view name)
 {
-    return std::ranges::all_of(name, [](char c) { return IsUnitNameByte(static_cast<unsigned char>(c)); });
+    return std::ranges::none_of(name, [](char byte) {
+        const char32_t c = CodePointOfCp1252(static_cast<unsigned char>(byte));
+        return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    });
 }
 
 void StoreUnitName(std::uint16_t code, std::string_view name)

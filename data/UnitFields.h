@@ -12,22 +12,8 @@
 
 // The picture the attribute editor shows beside a field; the windows draw it.
 enum class AttributeIcon {
-    None,
-    Cost,
-    Movement,
-    Fuel,
-    Ammo,
-    Range,
-    Initiative,
-    Spotting,
-    HardAttack,
-    SoftAttack,
-    AirAttack,
-    NavalAttack,
-    GroundDefense,
-    AirDefense,
-    CloseDefense,
-    RangeDefense,
+    None, Cost, Movement, Fuel, Ammo, Range, Initiative, Spotting, HardAttack, SoftAttack,
+    AirAttack, NavalAttack, GroundDefense, AirDefense, CloseDefense, RangeDefense,
 };
 
 struct NumberField {
@@ -65,12 +51,10 @@ bool IsEditable(std::uint16_t code, const NumberField& field);
 // that is not editable keeps its byte.
 void StoreValue(std::uint16_t code, const NumberField& field, int value);
 
-// Whether a byte may stand in a unit name: a Windows-1252 character that is
-// no control character (C0, DEL, nor the C1 controls that the five bytes
-// the code page leaves undefined stand for), so that a name shows and
-// types the same in every window and in a spreadsheet.
-bool IsUnitNameByte(unsigned char byte);
-// Whether a name (Windows-1252 bytes) may be stored: every byte a name byte.
+// Whether a name (Windows-1252 bytes) may be stored: no byte a control
+// character (C0, DEL, nor the C1 controls that the five bytes the code page
+// leaves undefined stand for), so that a name shows and types the same in
+// every window and in a spreadsheet.
 bool IsValidUnitName(std::string_view name);
 // Stores the first 28 characters of a valid name into a loaded unit.
 void StoreUnitName(std::uint16_t code, std::string_view name);

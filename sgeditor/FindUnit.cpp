@@ -7,10 +7,8 @@
 
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
-#include "sgeditor/SGEditor.h"
 #include "widgets/Cp1252.h"
 #include "widgets/EnterKey.h"
-#include "widgets/SpinField.h"
 
 TfrmFindUnit* frmFindUnit = nullptr;
 
@@ -109,12 +107,13 @@ void TfrmFindUnit::FillUnitList()
 
 void TfrmFindUnit::btnSelectClick()
 {
-    const int row = std::max(sgUnit->currentRow(), 0);
-    if (SelectionTarget == QStringLiteral("Unit"))
-        frmDV2SGEdit->seUnitCode->setValue(row);
-    else
-        frmDV2SGEdit->seTransportCode->setValue(row);
+    chosenCode_ = static_cast<std::uint16_t>(std::max(sgUnit->currentRow(), 0));
     accept();
+}
+
+std::optional<std::uint16_t> TfrmFindUnit::ChosenCode() const
+{
+    return result() == Accepted ? std::optional(chosenCode_) : std::nullopt;
 }
 
 void TfrmFindUnit::btnExitClick()

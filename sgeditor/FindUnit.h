@@ -1,22 +1,23 @@
 #pragma once
 
 #include <QDialog>
-#include <QString>
+#include <cstdint>
+#include <optional>
 
 class QPushButton;
 class QTableWidget;
 
 // The unit selection list: every unit type of the equipment table by name
 // and country, row r standing for unit code r. "Select Unit" hands the
-// selected row to the save game editor's unit or transport code field.
+// selected row back to the save game editor.
 class TfrmFindUnit : public QDialog {
     Q_OBJECT
 
 public:
     explicit TfrmFindUnit(QWidget* parent = nullptr);
 
-    // "Unit" selects the unit code field; anything else the transport code.
-    QString SelectionTarget;
+    // The code "Select Unit" handed back; none after "Exit".
+    std::optional<std::uint16_t> ChosenCode() const;
 
     QTableWidget* sgUnit;
     QPushButton* btnSelect;
@@ -28,7 +29,7 @@ public slots:
     // Fills the list from the equipment table: row 0 the titles, row r unit
     // code r; the title row ends up selected and the list shown from its top.
     void FillUnitList();
-    // Sets the target field to the selected row's number, as if typed there.
+    // Closes, handing back the selected row's number (the title row's 0).
     void btnSelectClick();
     // Closes the dialog, changing nothing.
     void btnExitClick();
@@ -36,6 +37,9 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    std::uint16_t chosenCode_ = 0;
 };
 
 extern TfrmFindUnit* frmFindUnit;

@@ -18,12 +18,12 @@
 
 #include "data/Equipment.h"
 #include "data/Settings.h"
+#include "equipment/EquipmentDocument.h"
 #include "sgeditor/FindUnit.h"
 #include "sgeditor/SaveGameCommands.h"
 #include "sgeditor/SaveUnitLimits.h"
 #include "sgeditor/SaveUnits.h"
 #include "sgeditor/SaveUnitsModel.h"
-#include "uieditor/EquipmentCommands.h"
 #include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SpinField.h"
@@ -268,6 +268,11 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
             [this](int value) { wantedCurrentStr_ = value; });
     connect(seTotalStr, &SpinField::valueChanged, this, &TfrmDV2SGEdit::seTotalStrChange);
 
+    // Renamed, added or removed unit types: a load here, or the unit
+    // attribute editor's edits, undo steps and imports.
+    connect(&EquipmentDoc(), &EquipmentDocument::reloaded, this, &TfrmDV2SGEdit::TableChanged);
+    connect(&EquipmentDoc(), &EquipmentDocument::unitsChanged, this, &TfrmDV2SGEdit::TableChanged);
+
     PressFocusedButtonOnEnter(this);
     // 439 x 499 outside, less the frame and title bar.
     resize(431, 472);
@@ -319,14 +324,6 @@ void TfrmDV2SGEdit::setStatus(const QString& text)
 void TfrmDV2SGEdit::FormActivate()
 {
     CaptureSettingsDir();
-    // The unit attribute editor may have renamed, added or removed unit
-    // types meanwhile (a created unit, an undo, an import).
-    if (loaded()) {
-        FollowTableSize();
-        ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);
-        ShowUnitType(seTransportCode->value(), edtTransportName, edtTransportCountry,
-                     edtTransportHexCode);
-    }
 }
 
 void TfrmDV2SGEdit::btnLoadClick()
@@ -335,7 +332,7 @@ void TfrmDV2SGEdit::btnLoadClick()
         std::string path;
         if (SettingsExist()) {
             ReadSettings();
-            LoadEquipmentAndCodeLimits();
+            EquipmentDoc().Load(EquipFilePath(), NameFilePath());
             path = ChooseSaveGame(this, SaveGameDir);
             if (path.empty())
                 return;
@@ -345,7 +342,7 @@ void TfrmDV2SGEdit::btnLoadClick()
                 return;
             SetGameDir(GameDirOfSaveGame(path));
             WriteSettings();
-            LoadEquipmentAndCodeLimits();
+            EquipmentDoc().Load(EquipFilePath(), NameFilePath());
         }
         // A refused file leaves the image, and so everything shown, as it was.
         if (!image_.LoadFromFile(path)) {
@@ -364,23 +361,22 @@ void TfrmDV2SGEdit::btnLoadClick()
     });
 }
 
-// The code limits follow the table at once, so that a refused or cancelled
-// pick cannot leave a code beyond the reloaded table to be stored.
-void TfrmDV2SGEdit::LoadEquipmentAndCodeLimits()
+// The codes follow the table at once, so that a refused or cancelled pick
+// cannot leave a code beyond a reloaded table to be stored.
+void TfrmDV2SGEdit::TableChanged()
 {
-    LoadEquipment(EquipFilePath(), NameFilePath());
-    EquipmentHistory().clear();  // its steps were made on the table just replaced
-    FollowTableSize();
-}
-
-// Codes stay within the table, whatever size it has now.
-void TfrmDV2SGEdit::FollowTableSize()
-{
-    // Before the first load there is no unit whose code could change.
-    const QSignalBlocker quietUnit(loaded() ? nullptr : seUnitCode);
-    const QSignalBlocker quietTransport(loaded() ? nullptr : seTransportCode);
-    seUnitCode->setMaximum(Equipment.UnitCount - 1);
-    seTransportCode->setMaximum(Equipment.UnitCount - 1);
+    {
+        // Before the first load there is no unit whose code could change.
+        const QSignalBlocker quietUnit(loaded() ? nullptr : seUnitCode);
+        const QSignalBlocker quietTransport(loaded() ? nullptr : seTransportCode);
+        seUnitCode->setMaximum(Equipment.UnitCount - 1);
+        seTransportCode->setMaximum(Equipment.UnitCount - 1);
+    }
+    if (loaded()) {
+        ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);
+        ShowUnitType(seTransportCode->value(), edtTransportName, edtTransportCountry,
+                     edtTransportHexCode);
+    }
 }
 
 void TfrmDV2SGEdit::btnSaveClick()
@@ -435,14 +431,20 @@ void TfrmDV2SGEdit::btnUpdateClick()
 
 void TfrmDV2SGEdit::btnFindUnitClick()
 {
-    frmFindUnit->SelectionTarget = QStringLiteral("Unit");
-    frmFindUnit->exec();
+    SelectCode(seUnitCode);
 }
 
 void TfrmDV2SGEdit::btnFindTransportClick()
 {
-    frmFindUnit->SelectionTarget = QStringLiteral("Transport");
+    SelectCode(seTransportCode);
+}
+
+// The code picked in the unit selection list goes into field as if typed.
+void TfrmDV2SGEdit::SelectCode(SpinField* field)
+{
     frmFindUnit->exec();
+    if (const auto code = frmFindUnit->ChosenCode())
+        field->setValue(*code);
 }
 
 void TfrmDV2SGEdit::mnuSaveUnitsClick()

@@ -62,8 +62,7 @@ public:
     QAction* mnuSaveUnits;
 
 public slots:
-    // Fixes SettingsDir before any dialog can change the working directory,
-    // and names the shown codes from the table as it is now.
+    // Fixes SettingsDir before any dialog can change the working directory.
     void FormActivate();
 
     // Reads or creates the settings, reloads the equipment table, lets the
@@ -107,8 +106,9 @@ private:
     void buildMenus();
     void setStatus(const QString& text);
     void askToStoreChanges();
-    void LoadEquipmentAndCodeLimits();
-    void FollowTableSize();
+    void SelectCode(SpinField* field);
+    // Keeps the codes within the table and shows the names they now have.
+    void TableChanged();
     // Shows what an undone or redone step changed: its unit, or the prestige.
     void showStep(const QUndoCommand* step);
     bool loaded() const { return image_.IsLoaded(); }

@@ -6,7 +6,7 @@
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
 #include "data/UnitFields.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "widgets/BulkEditDialog.h"
 #include "widgets/Cp1252.h"
 #include "widgets/TableWindow.h"
@@ -44,7 +44,8 @@ QValidator::State UnitNameValidator::validate(QString& input, int&) const
 EquipmentModel::EquipmentModel(QObject* parent)
     : QAbstractTableModel(parent), rows_(std::max(Equipment.UnitCount - 1, 0))
 {
-    connect(&EquipmentHistory(), &QUndoStack::indexChanged, this, &EquipmentModel::StepChanged);
+    connect(&EquipmentDoc(), &EquipmentDocument::reloaded, this, &EquipmentModel::StepChanged);
+    connect(&EquipmentDoc(), &EquipmentDocument::unitsChanged, this, &EquipmentModel::StepChanged);
 }
 
 const NumberField& EquipmentModel::NumberOf(int column)
@@ -147,7 +148,7 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
         const std::string name = ToCp1252(text);
         if (!IsValidUnitName(name))
             return false;
-        EditUnits(step, {code}, [&] { StoreUnitName(code, name); });
+        EquipmentDoc().EditUnits(step, {code}, [&] { StoreUnitName(code, name); });
         return true;
     }
     if (column == Country) {
@@ -156,14 +157,14 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
         const std::string name = ToCp1252(value.toString());
         if (!name.empty() && std::ranges::find(CountryNames, name) == CountryNames.end())
             return false;
-        EditUnits(step, {code}, [&] { SetCountryByName(code, name); });
+        EquipmentDoc().EditUnits(step, {code}, [&] { SetCountryByName(code, name); });
         return true;
     }
     bool ok = false;
     const int number = value.toInt(&ok);
     if (!ok)
         return false;
-    EditUnits(step, {code}, [&] { StoreValue(code, NumberOf(column), number); });
+    EquipmentDoc().EditUnits(step, {code}, [&] { StoreValue(code, NumberOf(column), number); });
     return true;
 }
 
@@ -189,7 +190,7 @@ int EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int column
     if (apply) {
         const QString step =
             QStringLiteral("Change of %1 of %2 unit types").arg(limits.name).arg(changed.size());
-        EditUnits(step, changed, [&] { std::ranges::for_each(changed, store); });
+        EquipmentDoc().EditUnits(step, changed, [&] { std::ranges::for_each(changed, store); });
     }
     return static_cast<int>(changed.size());
 }

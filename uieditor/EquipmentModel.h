@@ -17,7 +17,7 @@ public:
 // The shared equipment table as a table: one row per unit code 1 to
 // UnitCount - 1, each value as the attribute editor shows it, with its
 // limits and choices in the table window's cell roles. Edits are
-// stored by the editor's rules, each as one step of EquipmentHistory, and
+// stored by the editor's rules, each as one step of the equipment document, and
 // the model follows every step that is done, undone or redone.
 class EquipmentModel : public QAbstractTableModel {
     Q_OBJECT

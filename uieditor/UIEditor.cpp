@@ -21,8 +21,9 @@
 #include "data/Settings.h"
 #include "data/UnitCodes.h"
 #include "data/UnitFields.h"
+#include "equipment/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "uieditor/AttributeIcons.h"
-#include "uieditor/EquipmentCommands.h"
 #include "uieditor/CsvTransfer.h"
 #include "uieditor/UISearch.h"
 #include "uieditor/UnitTable.h"
@@ -275,16 +276,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
     editor->addSeparator();
     std::tie(mnuUndo, mnuRedo) = AddUndoActions(
-        editor, &EquipmentHistory(), [this](const QUndoCommand* step) { ShowStep(step); });
-    // A step undone elsewhere (the unit table, a save game load) may take away
-    // the unit shown here: show the highest one left instead.
-    connect(&EquipmentHistory(), &QUndoStack::indexChanged, this, [this] {
-        if (CurrentUnit == 0 || HasUnit() || Equipment.UnitCount < 2)
-            return;
-        CurrentUnit = static_cast<std::uint16_t>(Equipment.UnitCount - 1);
-        seUnitCode->setEnabled(true);
-        ShowUnit(CurrentUnit);
-    });
+        editor, EquipmentDoc().History(), [this](const QUndoCommand* step) { ShowStep(step); });
+    connect(&EquipmentDoc(), &EquipmentDocument::reloaded, this, &TfrmDV2Edit::TableReloaded);
     // V is "Save File"'s letter.
     QMenu* view = mnuMain->addMenu(QStringLiteral("V&iew"));
     mnuUnitTable = MenuItem(view, QStringLiteral("mnuUnitTable"), QStringLiteral("Unit &Table..."));
@@ -305,7 +298,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     connect(mnuUpdate, &QAction::triggered, this, &TfrmDV2Edit::btnUpdateClick);
     connect(mnuCreate, &QAction::triggered, this, &TfrmDV2Edit::btnCreateClick);
     connect(mnuUnitTable, &QAction::triggered, this, &TfrmDV2Edit::mnuUnitTableClick);
-    MarkUnsavedChanges(this, &EquipmentHistory());
+    MarkUnsavedChanges(this, EquipmentDoc().History());
     connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2Edit::btnLoadClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmDV2Edit::btnSaveClick);
     connect(btnBackup, &QPushButton::clicked, this, &TfrmDV2Edit::btnBackupClick);
@@ -356,21 +349,17 @@ void TfrmDV2Edit::ShowUnit(std::uint16_t code)
         number->setEnabled(IsEditable(code, NumberFields[i]));
     }
     UnitChanged = false;
-    shownRecord_ = record;
-    shownName_ = Equipment.UnitNames[code];
 }
 
 void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
 {
-    EditUnits(QStringLiteral("Update of unit %1").arg(code), {code}, [&] {
+    EquipmentDoc().EditUnits(QStringLiteral("Update of unit %1").arg(code), {code}, [&] {
         StoreUnitName(code, ToCp1252(edtUnitName->text()));
         if (!SetCountryByName(code, ToCp1252(cbCountry->currentText())))
             ShowWarningBox(this, CountryMissing);
         for (std::size_t i = 0; i < NumberFieldCount; ++i)
             StoreValue(code, NumberFields[i], seNumbers[i]->value());
     });
-    shownRecord_ = Equipment.Records[code];
-    shownName_ = Equipment.UnitNames[code];
     SetStatus(QStringLiteral("Unit information has been updated"));
 }
 
@@ -381,8 +370,7 @@ void TfrmDV2Edit::btnLoadClick()
             ReadSettings();
         else
             PickGameDir();
-        LoadEquipment(EquipFilePath(), NameFilePath());
-        EquipmentHistory().clear();
+        EquipmentDoc().Load(EquipFilePath(), NameFilePath());
         SetStatus(QStringLiteral("Files loaded"));
         CurrentUnit = 1;
         SetUnitCodeMaximum(Equipment.UnitCount - 1);
@@ -411,8 +399,7 @@ void TfrmDV2Edit::PickGameDir()
 void TfrmDV2Edit::btnSaveClick()
 {
     RunCommand(this, [this] {
-        SaveEquipment(EquipFilePath(), NameFilePath());
-        EquipmentHistory().setClean();
+        EquipmentDoc().Save(EquipFilePath(), NameFilePath());
         SetStatus(QStringLiteral("EQUIP97.EQP and EQUIP97.TXT has been saved"));
     });
 }
@@ -462,6 +449,8 @@ void TfrmDV2Edit::AskToStoreChanges()
 void TfrmDV2Edit::btnSearchClick()
 {
     frmSearch->exec();
+    if (const auto chosen = frmSearch->ChosenUnit())
+        CurrentUnit = *chosen;
     if (HasUnit())
         ShowUnit(CurrentUnit);
 }
@@ -482,7 +471,7 @@ void TfrmDV2Edit::btnCreateClick()
         return;  // the menu before the first load: no template
     if (!AskYesNo(this, TemplateQuestion))
         return;
-    const int code = CreateUnit::Push(CurrentUnit);
+    const int code = EquipmentDoc().CreateUnitFrom(CurrentUnit);
     if (code < 0) {
         ShowWarningBox(this, QStringLiteral("Too many units"));
         return;
@@ -539,7 +528,7 @@ void TfrmDV2Edit::mnuImportCsvClick()
 
 void TfrmDV2Edit::ImportTable(const TEquipTable& table)
 {
-    EquipmentHistory().push(new ReplaceTable(QStringLiteral("Import from CSV"), table));
+    EquipmentDoc().Import(QStringLiteral("Import from CSV"), table);
     seUnitCode->setEnabled(true);
     if (!HasUnit())
         CurrentUnit = 1;
@@ -564,15 +553,16 @@ void TfrmDV2Edit::edtUnitNameChange()
 void TfrmDV2Edit::FormActivate()
 {
     CaptureSettingsDir();
-    if (CurrentUnit == 0)
+}
+
+void TfrmDV2Edit::TableReloaded()
+{
+    if (CurrentUnit == 0 || Equipment.UnitCount < 2)
         return;  // nothing loaded here yet
-    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    // A step undone elsewhere may have taken away the unit shown here.
     if (!HasUnit())
-        CurrentUnit = 1;
-    // The save game editor reads the table from disk again, which discards
-    // the changes not saved here: show what it read, not what was shown.
-    else if (Equipment.Records[CurrentUnit] == shownRecord_ && Equipment.UnitNames[CurrentUnit] == shownName_)
-        return;
+        CurrentUnit = static_cast<std::uint16_t>(Equipment.UnitCount - 1);
+    seUnitCode->setEnabled(true);
     ShowUnit(CurrentUnit);
 }
 

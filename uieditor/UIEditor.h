@@ -94,7 +94,8 @@ public slots:
     // store pending changes.
     void btnPreviousClick();
     void btnNextClick();
-    // Runs the search dialog, then shows CurrentUnit.
+    // Runs the search dialog, then shows the unit it handed back, or
+    // CurrentUnit again.
     void btnSearchClick();
     // Stores the controls into the shown unit.
     void btnUpdateClick();
@@ -106,10 +107,12 @@ public slots:
     void seUnitCodeChange();
     // The user changed an attribute control (every one shares this handler).
     void edtUnitNameChange();
-    // Makes sure SettingsDir holds the start-up working directory, and that
-    // the unit shown still lies in the table, which the save game editor
-    // may have reloaded meanwhile.
+    // Makes sure SettingsDir holds the start-up working directory.
     void FormActivate();
+    // The table was read again (here or by the save game editor), imported
+    // or changed in size: shows the unit as it now is, the highest one
+    // left when it is gone, dropping pending changes.
+    void TableReloaded();
 
     // The Tools menu: the table to a CSV file, and a CSV file into the
     // table in memory (nothing is written until "Save File").
@@ -134,11 +137,6 @@ private:
     void PickGameDir();
     void SetUnitCodeMaximum(int maximum);
     void ShowStep(const QUndoCommand* undone);
-
-    // The unit as the table held it when it was last shown or updated here,
-    // so that a table read again from disk meanwhile is noticed.
-    TEquipRecord shownRecord_{};
-    std::string shownName_;
 };
 
 extern TfrmDV2Edit* frmDV2Edit;

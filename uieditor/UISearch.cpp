@@ -11,7 +11,6 @@
 
 #include "data/Equipment.h"
 #include "data/UnitCodes.h"
-#include "uieditor/UIEditor.h"
 #include "widgets/Cp1252.h"
 #include "widgets/EnterKey.h"
 #include "widgets/MessageBoxes.h"
@@ -190,9 +189,14 @@ void TfrmSearch::btnFindClick()
 
 void TfrmSearch::btnOKClick()
 {
-    if (IsShowable(SearchPosition))
-        frmDV2Edit->CurrentUnit = SearchPosition;
     accept();
+}
+
+std::optional<std::uint16_t> TfrmSearch::ChosenUnit() const
+{
+    if (result() != Accepted || !IsShowable(SearchPosition))
+        return std::nullopt;
+    return SearchPosition;
 }
 
 void TfrmSearch::btnCancelClick()

@@ -12,8 +12,8 @@ class QPushButton;
 class QRadioButton;
 
 // The unit attribute editor's search dialog: finds a unit type by code or
-// by name and hands it to the editor as its CurrentUnit. Reads the
-// equipment table and never changes it.
+// by name and hands it back to the editor on OK. Reads the equipment table
+// and never changes it.
 class TfrmSearch : public QDialog {
     Q_OBJECT
 
@@ -32,6 +32,10 @@ public:
     // ticked) up to the last unit, finds the first name equal to edtSearch
     // with only a to z folded to capitals. Finding nothing says nothing.
     void FindByName();
+
+    // The unit OK handed back: SearchPosition when it names a unit the
+    // editor can show; none after Cancel.
+    std::optional<std::uint16_t> ChosenUnit() const;
 
     // The integer grammar of FindByCode; none for any other text.
     static std::optional<std::int32_t> ParseInteger(const QString& text);
@@ -52,8 +56,7 @@ public:
 
 public slots:
     void btnFindClick();
-    // Hands SearchPosition to the editor when it names a unit it can show,
-    // then closes.
+    // Closes, handing back ChosenUnit.
     void btnOKClick();
     void btnCancelClick();
 

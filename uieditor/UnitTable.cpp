@@ -2,7 +2,7 @@
 
 #include "data/UnitCodes.h"
 #include "data/UnitFields.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "uieditor/EquipmentModel.h"
 
 namespace {
@@ -23,7 +23,7 @@ TfrmUnitTable::TfrmUnitTable(EquipmentModel* model, QWidget* parent)
                    .rowsCounted = QStringLiteral("unit types"),
                    .nameColumns = {EquipmentModel::UnitName},
                    .frozenColumns = EquipmentModel::UnitName + 1},
-                  model, &EquipmentHistory(), parent),
+                  model, EquipmentDoc().History(), parent),
       tvUnits(view()), model_(model)
 {
     QStringList types;

@@ -41,7 +41,7 @@
 #include "sgeditor/SaveUnitsModel.h"
 #include "tests/random/RandomGame.h"
 #include "tests/support/TestSupport.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "uieditor/EquipmentModel.h"
 #include "uieditor/UIEditor.h"
 #include "uieditor/UnitTable.h"
@@ -129,7 +129,7 @@ public:
             disk_[game_.dir + name] = ReadBytes(game_.dir + name);
         // A run starts as the program does, so that its seed replays it alone.
         Equipment = TEquipTable{};
-        EquipmentHistory().clear();
+        EquipmentDoc().History()->clear();
         GameDir.clear();
         SaveGameDir.clear();
         SettingsDir = dir + "start";

@@ -243,7 +243,8 @@ TEST_F(SGEditorWindowTest, StrengthsAreBoundedAndCodesDescribed)
     // The same when the unit attribute editor shrank the table (an undone
     // "&Create Unit", an import) while this editor was closed.
     editor->hide();
-    Equipment.UnitCount = 150;
+    shrunk->UnitCount = 150;
+    EquipmentDoc().Import("Import", *shrunk);
     editor->show();
     EXPECT_EQ(editor->seUnitCode->maximum(), 149);
     EXPECT_EQ(editor->seTransportCode->maximum(), 149);

@@ -8,7 +8,7 @@
 #include "data/Settings.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TestSupport.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 
 // A copy of the demo game in game, with the settings file kept in the
 // temporary directory above it and no table (nor its history) loaded. A window still open a
@@ -20,7 +20,7 @@ protected:
     {
         CopyDemo(game);
         Equipment = TEquipTable{};
-        EquipmentHistory().clear();
+        EquipmentDoc().History()->clear();
         GameDir.clear();
         SaveGameDir.clear();
         SettingsDir = work.path().substr(0, work.path().size() - 1);

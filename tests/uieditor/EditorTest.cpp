@@ -342,9 +342,9 @@ TEST_F(EditorTest, ReopeningAfterTheTableShrankShowsAUnitOfIt)
     eqp[0] = static_cast<char>(300 % 256);
     eqp[1] = static_cast<char>(300 / 256);
     WriteBytes(game + "EQUIP97.EQP", eqp);
-    LoadEquipment(game + "EQUIP97.EQP", game + "EQUIP97.TXT");
+    EquipmentDoc().Load(game + "EQUIP97.EQP", game + "EQUIP97.TXT");
     editor->show();
-    EXPECT_EQ(editor->seUnitCode->value(), 1);
+    EXPECT_EQ(editor->seUnitCode->value(), 299);
     EXPECT_EQ(editor->seUnitCode->maximum(), 299);
 
     // Before any load here, the other editor loaded a larger table: a unit

@@ -44,7 +44,7 @@ TEST_F(SearchTest, CodeSearchShowsTheUnitRefusesNonNumbersAndOkHandsItOver)
         Find(text);
         EXPECT_EQ(Found() + search->edtUnitName->text(), "");
         search->btnOKClick();
-        EXPECT_EQ(editor->CurrentUnit, 9);
+        EXPECT_EQ(search->ChosenUnit(), std::nullopt);
     }
 
     // From the editor: OK shows the found unit, Cancel the one before; both drop an edit.
@@ -78,7 +78,7 @@ TEST_F(SearchTest, NameSearchGoesOnFromTheLastFindUnlessTickedAndNeverWraps)
         EXPECT_EQ(Found(), expected);
     }
     search->btnOKClick();
-    EXPECT_EQ(editor->CurrentUnit, 13);  // the position past the last find
+    EXPECT_EQ(search->ChosenUnit(), 13);  // the position past the last find
 
     // Whole names, a trailing blank included, folding only A to Z.
     const std::pair<const char*, const char*> fromStart[] = {

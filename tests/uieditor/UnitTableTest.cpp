@@ -9,7 +9,7 @@
 #include <random>
 
 #include "tests/uieditor/EditorFixture.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "uieditor/UnitTable.h"
 #include "widgets/BulkEditDialog.h"
 
@@ -208,7 +208,7 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
     TEquipTable imported = Equipment;
     imported.UnitCount = 3;
     imported.UnitNames[2] = "Imported";
-    EquipmentHistory().push(new ReplaceTable(QStringLiteral("Import"), imported));
+    EquipmentDoc().Import(QStringLiteral("Import"), imported);
     EXPECT_EQ(Equipment.UnitCount, 3);
     editor->mnuUndo->trigger();
     EXPECT_TRUE(Equipment.Records == before.Records && Equipment.UnitNames == before.UnitNames);
@@ -322,7 +322,7 @@ TEST_F(UnitTableTest, CountryCellStoresOnlyWhatIsChosen)
         ASSERT_NE(QApplication::focusWidget(), view);
         key(leave);
         EXPECT_TRUE(Equipment.Records == before.Records);
-        EXPECT_EQ(EquipmentHistory().count(), 0);
+        EXPECT_EQ(EquipmentDoc().History()->count(), 0);
         EXPECT_TRUE(table.isVisible());
     }
 

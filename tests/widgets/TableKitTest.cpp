@@ -18,7 +18,7 @@
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "tools/makedemo/DemoSaves.h"
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentDocument.h"
 #include "uieditor/UnitTable.h"
 #include "widgets/BulkEditDialog.h"
 #include "widgets/SpinField.h"
@@ -31,7 +31,7 @@ struct UnitTableWindow {
     {
         CopyDemo(dir.path());
         LoadEquipment(dir / "EQUIP97.EQP", dir / "EQUIP97.TXT");
-        EquipmentHistory().clear();
+        EquipmentDoc().History()->clear();
         window.Reload();
     }
     QTableView* View() const { return window.tvUnits; }
@@ -43,7 +43,7 @@ struct UnitTableWindow {
         return Equipment.Records[View()->model()->index(row, 0).data().toInt()]
                                 [GameFormat::Eqp::HardAttack];
     }
-    int Steps() const { return EquipmentHistory().count(); }
+    int Steps() const { return EquipmentDoc().History()->count(); }
     // What a pick of the row gives: its unit code, in column 0.
     static int PickOf(int column0) { return column0; }
     int Chosen() const { return window.ChosenUnit(); }

@@ -111,7 +111,6 @@ int main(int argc, char** argv)
     Save(frmDV2SGEdit, out + "save-game-editor.png");
     SaveUnitTable(out + "save-units.png");
     frmDV2SGEdit->mnuSaveUnits->trigger();
-    frmFindUnit->SelectionTarget = "Unit";
     Save(frmFindUnit, out + "unit-selection.png");
     return 0;
 }

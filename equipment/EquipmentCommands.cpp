@@ -1,13 +1,8 @@
-#include "uieditor/EquipmentCommands.h"
+#include "equipment/EquipmentCommands.h"
 
-#include <QUndoStack>
 #include <utility>
 
-QUndoStack& EquipmentHistory()
-{
-    static QUndoStack history;
-    return history;
-}
+#include "equipment/EquipmentDocument.h"
 
 namespace {
 
@@ -22,6 +17,8 @@ void Restore(const UnitImage& image)
     Equipment.UnitNames[image.code] = image.name;
 }
 
+}  // namespace
+
 std::vector<UnitImage> ImagesOf(const std::vector<std::uint16_t>& codes)
 {
     std::vector<UnitImage> images;
@@ -31,11 +28,9 @@ std::vector<UnitImage> ImagesOf(const std::vector<std::uint16_t>& codes)
     return images;
 }
 
-}  // namespace
-
-ChangeUnits::ChangeUnits(const QString& text, std::vector<UnitImage> before,
-                         std::vector<UnitImage> after)
-    : EquipmentCommand(text), before_(std::move(before)), after_(std::move(after))
+ChangeUnits::ChangeUnits(EquipmentDocument& document, const QString& text,
+                         std::vector<UnitImage> before, std::vector<UnitImage> after)
+    : EquipmentCommand(document, text), before_(std::move(before)), after_(std::move(after))
 {
     if (!after_.empty())
         shownUnit_ = after_.front().code;
@@ -43,38 +38,29 @@ ChangeUnits::ChangeUnits(const QString& text, std::vector<UnitImage> before,
 
 void ChangeUnits::undo()
 {
-    for (const UnitImage& image : before_)
-        Restore(image);
+    Apply(before_);
 }
 
 void ChangeUnits::redo()
 {
-    for (const UnitImage& image : after_)
-        Restore(image);
+    Apply(after_);
 }
 
-void EditUnits(const QString& text, const std::vector<std::uint16_t>& codes,
-               const std::function<void()>& edit)
+void ChangeUnits::Apply(const std::vector<UnitImage>& images)
 {
-    std::vector<UnitImage> before = ImagesOf(codes);
-    edit();
-    std::vector<UnitImage> after = ImagesOf(codes);
-    if (after != before)
-        EquipmentHistory().push(new ChangeUnits(text, std::move(before), std::move(after)));
+    std::vector<std::uint16_t> codes;
+    for (const UnitImage& image : images) {
+        Restore(image);
+        codes.push_back(image.code);
+    }
+    emit document_.unitsChanged(codes);
 }
 
-CreateUnit::CreateUnit(std::uint16_t templateCode)
-    : template_(templateCode)
+CreateUnit::CreateUnit(EquipmentDocument& document, std::uint16_t templateCode)
+    : EquipmentCommand(document), template_(templateCode)
 {
     if (Equipment.UnitCount < EquipCapacity)
         freeSlot_ = ImageOf(Equipment.UnitCount);
-}
-
-int CreateUnit::Push(std::uint16_t templateCode)
-{
-    const int code = Equipment.UnitCount;
-    EquipmentHistory().push(new CreateUnit(templateCode));
-    return Equipment.UnitCount > code ? code : -1;
 }
 
 void CreateUnit::redo()
@@ -88,6 +74,7 @@ void CreateUnit::redo()
     }
     shownUnit_ = static_cast<std::uint16_t>(code);
     setText(QStringLiteral("Creation of unit %1").arg(code));
+    emit document_.reloaded();
 }
 
 void CreateUnit::undo()
@@ -95,10 +82,12 @@ void CreateUnit::undo()
     Restore(freeSlot_);
     Equipment.UnitCount = freeSlot_.code;
     shownUnit_ = template_;
+    emit document_.reloaded();
 }
 
-ReplaceTable::ReplaceTable(const QString& text, const TEquipTable& replacement)
-    : EquipmentCommand(text), before_(Equipment), after_(replacement)
+ReplaceTable::ReplaceTable(EquipmentDocument& document, const QString& text,
+                           const TEquipTable& replacement)
+    : EquipmentCommand(document, text), before_(Equipment), after_(replacement)
 {
     shownUnit_ = 1;
 }
@@ -106,9 +95,11 @@ ReplaceTable::ReplaceTable(const QString& text, const TEquipTable& replacement)
 void ReplaceTable::undo()
 {
     Equipment = before_;
+    emit document_.reloaded();
 }
 
 void ReplaceTable::redo()
 {
     Equipment = after_;
+    emit document_.reloaded();
 }

@@ -2,27 +2,23 @@
 
 #include <QUndoCommand>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "data/Equipment.h"
 
-class QUndoStack;
+class EquipmentDocument;
 
-// The one history of changes to the shared equipment table. Every change a
-// user makes to the table is one step on it, whichever window made it; a
-// load clears it and a save marks it clean.
-QUndoStack& EquipmentHistory();
-
-// A step of the history. Undone or redone, it names the unit the attribute
-// editor then shows.
+// A step of the equipment document's history. Undone or redone, it names
+// the unit the attribute editor then shows.
 class EquipmentCommand : public QUndoCommand {
 public:
-    using QUndoCommand::QUndoCommand;
+    EquipmentCommand(EquipmentDocument& document, const QString& text = {})
+        : QUndoCommand(text), document_(document) {}
     std::uint16_t ShownUnit() const { return shownUnit_; }
 
 protected:
+    EquipmentDocument& document_;
     std::uint16_t shownUnit_ = 0;
 };
 
@@ -33,38 +29,32 @@ struct UnitImage {
     std::string name;
     bool operator==(const UnitImage&) const = default;
 };
+std::vector<UnitImage> ImagesOf(const std::vector<std::uint16_t>& codes);
 
 // Changes records and names of loaded units: "&Update", a cell of the unit
 // table, a bulk edit. Holds both images of each unit.
 class ChangeUnits : public EquipmentCommand {
 public:
-    ChangeUnits(const QString& text, std::vector<UnitImage> before, std::vector<UnitImage> after);
+    ChangeUnits(EquipmentDocument& document, const QString& text, std::vector<UnitImage> before,
+                std::vector<UnitImage> after);
     void undo() override;
     void redo() override;
 
 private:
+    void Apply(const std::vector<UnitImage>& images);
     std::vector<UnitImage> before_;
     std::vector<UnitImage> after_;
 };
-
-// Runs edit, which changes the given loaded units in place through the
-// data operations, and keeps what it changed as one step named text. An
-// edit that changes no byte is no step.
-void EditUnits(const QString& text, const std::vector<std::uint16_t>& codes,
-               const std::function<void()>& edit);
 
 // "&Create Unit": appends a copy of the template (AddUnit); undo removes it
 // and gives back the count and the slot as they were.
 class CreateUnit : public EquipmentCommand {
 public:
-    // Pushes the step and returns the new code, or -1 when AddUnit refuses;
-    // a refusal is no step.
-    static int Push(std::uint16_t templateCode);
+    CreateUnit(EquipmentDocument& document, std::uint16_t templateCode);
     void undo() override;
     void redo() override;
 
 private:
-    explicit CreateUnit(std::uint16_t templateCode);
     std::uint16_t template_;
     UnitImage freeSlot_;  // the slot the new unit takes, as it was
 };
@@ -73,7 +63,7 @@ private:
 // as an imported one; undo brings back the table as it was.
 class ReplaceTable : public EquipmentCommand {
 public:
-    ReplaceTable(const QString& text, const TEquipTable& replacement);
+    ReplaceTable(EquipmentDocument& document, const QString& text, const TEquipTable& replacement);
     void undo() override;
     void redo() override;
 
