@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/TableWindow.h"
 
-class QLineEdit;
-class QPushButton;
-class QSortFilterProxyModel;
 class QTableView;
 class QUndoStack;
 class SaveUnitsModel;
@@ -14,29 +11,25 @@ class TSaveGame;
 // name, edited one cell or many rows at a time by the save game editor's
 // rules. Each change is a step on the image's undo stack and goes into the
 // image at once; nothing reaches the disk before the editor saves.
-class TfrmSaveUnits : public QDialog {
+class TfrmSaveUnits : public TableWindow {
     Q_OBJECT
 
 public:
     TfrmSaveUnits(TSaveGame& image, QUndoStack* stack, QWidget* parent = nullptr);
 
-    QLineEdit* edtFilter;
-    QTableView* tvSaveUnits;
-    QPushButton* btnBulkEdit;
-    QPushButton* btnClose;
-
     // The unit (0-based) picked by a double-click or Enter, or -1 when the
     // table was closed otherwise.
-    int ChosenUnit() const { return chosenUnit_; }
+    int ChosenUnit() const { return ChosenRow(); }
 
-public slots:
-    // Changes one value of every selected unit in the bulk edit dialog.
-    void btnBulkEditClick();
+    QTableView* tvSaveUnits;
 
 private:
-    void chooseUnit(const QModelIndex& index);
+    TfrmSaveUnits(SaveUnitsModel* model, QUndoStack* stack, QWidget* parent);
+    QList<BulkEditDialog::Column> bulkColumns() const override;
+    void setUpBulkEdit(BulkEditDialog& dialog) override;
+    int changeSelected(const std::vector<int>& rows, const BulkEditDialog& choice,
+                       bool apply) override;
 
     SaveUnitsModel* model_;
-    QSortFilterProxyModel* rows_;
-    int chosenUnit_ = -1;
+    int toTotal_ = -1;  // the operation "Set to total strength"
 };

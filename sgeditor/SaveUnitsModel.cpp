@@ -6,6 +6,7 @@
 #include "data/UnitCodes.h"
 #include "sgeditor/SaveGameCommands.h"
 #include "widgets/Cp1252.h"
+#include "widgets/TableWindow.h"
 
 namespace {
 
@@ -104,11 +105,7 @@ QVariant SaveUnitsModel::data(const QModelIndex& index, int role) const
         const FieldLimits limits = LimitsOf(shown, FieldOf(column));
         return role == MinimumRole ? limits.minimum : limits.maximum;
     }
-    if (role == Qt::TextAlignmentRole) {
-        const bool text = column == UnitName || column == Country || column == TransportName;
-        return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
-    }
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != SortRole)
         return {};
     switch (column) {
     case No: return index.row() + 1;
@@ -151,8 +148,9 @@ bool SaveUnitsModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
-void SaveUnitsModel::ChangeField(const std::vector<int>& units, SaveUnitField field,
-                                 const std::function<int(const TSaveGameUnit& shown)>& newValue)
+int SaveUnitsModel::ChangeField(const std::vector<int>& units, SaveUnitField field,
+                                const std::function<int(const TSaveGameUnit& shown)>& newValue,
+                                bool apply)
 {
     std::vector<ChangeSaveUnits::Change> changes;
     for (int unit : units) {
@@ -161,8 +159,11 @@ void SaveUnitsModel::ChangeField(const std::vector<int>& units, SaveUnitField fi
         if (FieldValue(changed, field) != FieldValue(shown, field))
             changes.push_back({unit, changed});
     }
+    if (!apply)
+        return static_cast<int>(changes.size());
     PushStep(stack_, new ChangeSaveUnits(image_, changes,
                                          QStringLiteral("Change of %1 of %2 units")
                                              .arg(Headers[ColumnOf(field)])
                                              .arg(changes.size())));
+    return static_cast<int>(changes.size());
 }

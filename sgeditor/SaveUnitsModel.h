@@ -19,7 +19,8 @@ QString UnitTypeHexCode(int code);
 // The units of a save game image's unit list, one row per unit, No 1
 // first, each value as the save game editor shows it. Every change goes
 // onto the undo stack as a ChangeSaveUnits step; the rows follow the image
-// whenever the stack moves.
+// whenever the stack moves. An edited cell's limits are in the table
+// window's cell roles.
 class SaveUnitsModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -37,8 +38,6 @@ public:
         CurrentStrength,
         ColumnCount
     };
-    // The limits an edited cell keeps to.
-    enum Role { MinimumRole = Qt::UserRole, MaximumRole };
 
     SaveUnitsModel(TSaveGame& image, QUndoStack* stack, QObject* parent = nullptr);
 
@@ -59,10 +58,13 @@ public:
     static int ColumnOf(SaveUnitField field);
 
     // Sets one field of every unit in units to newValue of its shown unit,
-    // within the limits, as one step. Units whose shown value stays are not
-    // written; when none changes, there is no step.
-    void ChangeField(const std::vector<int>& units, SaveUnitField field,
-                     const std::function<int(const TSaveGameUnit& shown)>& newValue);
+    // within the limits, as one step named by the number of units it
+    // changes; returns that number. Units whose shown value stays are not
+    // written; when none changes, there is no step. Without apply, only
+    // counts.
+    int ChangeField(const std::vector<int>& units, SaveUnitField field,
+                    const std::function<int(const TSaveGameUnit& shown)>& newValue,
+                    bool apply = true);
 
 private:
     TSaveGame& image_;

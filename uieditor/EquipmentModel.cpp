@@ -9,6 +9,7 @@
 #include "equipment/EquipmentDocument.h"
 #include "widgets/BulkEditDialog.h"
 #include "widgets/Cp1252.h"
+#include "widgets/TableWindow.h"
 
 namespace {
 
@@ -22,7 +23,23 @@ QString NumberLabel(const NumberField& field)
     return QString::fromLatin1(field.label.data(), field.label.size());
 }
 
+QStringList CountryList()
+{
+    QStringList names;
+    for (std::string_view name : CountryNames)
+        names << Latin1(name);
+    return names;
+}
+
 }  // namespace
+
+QValidator::State UnitNameValidator::validate(QString& input, int&) const
+{
+    const bool fits = input.size() <= static_cast<qsizetype>(MaxUnitNameLength) &&
+                      std::all_of(input.begin(), input.end(), IsCp1252) &&
+                      IsValidUnitName(ToCp1252(input));
+    return fits ? Acceptable : Invalid;
+}
 
 EquipmentModel::EquipmentModel(QObject* parent)
     : QAbstractTableModel(parent), rows_(std::max(Equipment.UnitCount - 1, 0))
@@ -48,29 +65,51 @@ int EquipmentModel::columnCount(const QModelIndex& parent) const
 
 QVariant EquipmentModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
-        return {};
     const std::uint16_t code = CodeOfRow(index.row());
     const TEquipRecord& record = Equipment.Records[code];
-    switch (index.column()) {
-    case UnitCode:
-        return code;
-    case HexCode:
-        return QString::fromStdString(::HexCode(static_cast<std::uint16_t>(
-            record[Field::UnitCode] | record[Field::UnitCode + 1] << 8)));
-    case UnitName:
-        return FromCp1252(Equipment.UnitNames[code]);
-    case UnitType:
-        return Latin1(UnitClassName(record[Field::UnitClass]));
-    case Country:
-        return Latin1(CountryName(code));
+    const int column = index.column();
+    const auto storedCode = [&] {
+        return static_cast<std::uint16_t>(record[Field::UnitCode] | record[Field::UnitCode + 1] << 8);
+    };
+    switch (role) {
+    case SortRole:
+        if (column == HexCode)
+            return storedCode();
+        [[fallthrough]];
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        switch (column) {
+        case UnitCode: return code;
+        case HexCode: return QString::fromStdString(::HexCode(storedCode()));
+        case UnitName: return FromCp1252(Equipment.UnitNames[code]);
+        case UnitType: return Latin1(UnitClassName(record[Field::UnitClass]));
+        case Country: return Latin1(CountryName(code));
+        default: return ShownValue(code, NumberOf(column));
+        }
+    case ValidatorRole:
+        return column == UnitName ? QVariant::fromValue<QObject*>(const_cast<UnitNameValidator*>(&names_))
+                                  : QVariant();
+    case ChoicesRole:
+        return column == Country ? CountryList() : QVariant();
+    case MinimumRole:
+        return column >= FirstNumber ? NumberOf(column).minimum : QVariant();
+    case MaximumRole:
+        return column >= FirstNumber ? FieldMaximum(code, NumberOf(column)) : QVariant();
+    case MultipleRole:
+        return column >= FirstNumber ? NumberOf(column).multiple : QVariant();
     default:
-        return ShownValue(code, NumberOf(index.column()));
+        return {};
     }
 }
 
 QVariant EquipmentModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && (role == MinimumRole || role == MaximumRole)) {
+        if (section == UnitCode)
+            return role == MinimumRole ? 1 : rows_;
+        if (section >= FirstNumber)
+            return role == MinimumRole ? NumberOf(section).minimum : NumberOf(section).maximum;
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
@@ -113,9 +152,10 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
         return true;
     }
     if (column == Country) {
-        // Only the names of the list, as the table's country list offers them.
+        // Only the names of the list, as the table's country list offers
+        // them, or none.
         const std::string name = ToCp1252(value.toString());
-        if (std::ranges::find(CountryNames, name) == CountryNames.end())
+        if (!name.empty() && std::ranges::find(CountryNames, name) == CountryNames.end())
             return false;
         EquipmentDoc().EditUnits(step, {code}, [&] { SetCountryByName(code, name); });
         return true;
@@ -128,19 +168,31 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
-void EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int column, int operation,
-                              int value)
+int EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int column, int operation,
+                             int value, bool apply)
 {
     const NumberField& field = NumberOf(column);
     const BulkEditDialog::Column limits{NumberLabel(field), field.minimum, field.maximum,
                                         field.multiple};
-    const QString step =
-        QStringLiteral("Change of %1 of %2 unit types").arg(limits.name).arg(codes.size());
-    EquipmentDoc().EditUnits(step, codes, [&] {
-        for (std::uint16_t code : codes)
-            StoreValue(code, field,
-                       BulkEditDialog::Apply(limits, operation, value, ShownValue(code, field)));
-    });
+    const auto store = [&](std::uint16_t code) {
+        StoreValue(code, field, BulkEditDialog::Apply(limits, operation, value, ShownValue(code, field)));
+    };
+    // Which units change is found by storing into each and putting its
+    // record back: the storing rules stay in one place.
+    std::vector<std::uint16_t> changed;
+    for (std::uint16_t code : codes) {
+        const TEquipRecord kept = Equipment.Records[code];
+        store(code);
+        if (Equipment.Records[code] != kept)
+            changed.push_back(code);
+        Equipment.Records[code] = kept;
+    }
+    if (apply) {
+        const QString step =
+            QStringLiteral("Change of %1 of %2 unit types").arg(limits.name).arg(changed.size());
+        EquipmentDoc().EditUnits(step, changed, [&] { std::ranges::for_each(changed, store); });
+    }
+    return static_cast<int>(changed.size());
 }
 
 void EquipmentModel::Reload()

@@ -1,13 +1,22 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QValidator>
 #include <cstdint>
 #include <vector>
 
 struct NumberField;
 
+// A unit name as the names file can hold it.
+class UnitNameValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
+};
+
 // The shared equipment table as a table: one row per unit code 1 to
-// UnitCount - 1, each value as the attribute editor shows it. Edits are
+// UnitCount - 1, each value as the attribute editor shows it, with its
+// limits and choices in the table window's cell roles. Edits are
 // stored by the editor's rules, each as one step of the equipment document, and
 // the model follows every step that is done, undone or redone.
 class EquipmentModel : public QAbstractTableModel {
@@ -32,15 +41,19 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     // A name with characters the names file cannot hold, or a country not
-    // in the list, is refused (false) and changes nothing.
+    // in the list, is refused (false) and changes nothing; an empty country
+    // is none.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     // Applies a bulk edit operation (BulkEditDialog's standard ones) to one
-    // numeric column of the given units, as one step. Units for which the
-    // column is not editable keep their value.
-    void BulkEdit(const std::vector<std::uint16_t>& codes, int column, int operation, int value);
+    // numeric column of the given units, as one step named by the number of
+    // units it changes; returns that number. Units for which the column is
+    // not editable keep their value. Without apply, only counts.
+    int BulkEdit(const std::vector<std::uint16_t>& codes, int column, int operation, int value,
+                 bool apply = true);
 
 private:
     void StepChanged();
     int rows_ = 0;
+    UnitNameValidator names_;
 };

@@ -508,7 +508,7 @@ void TfrmDV2Edit::mnuUnitTableClick()
         frmUnitTable = new TfrmUnitTable(this);
     frmUnitTable->Reload();
     if (frmUnitTable->exec() == QDialog::Accepted)
-        CurrentUnit = frmUnitTable->ChosenUnit;
+        CurrentUnit = frmUnitTable->ChosenUnit();
     if (!HasUnit())
         CurrentUnit = 1;
     ShowUnit(CurrentUnit);

@@ -1,21 +1,15 @@
 #pragma once
 
-#include <QDialog>
-#include <cstdint>
+#include "widgets/TableWindow.h"
 
 class EquipmentModel;
 class QComboBox;
-class QLabel;
-class QLineEdit;
-class QModelIndex;
-class QPushButton;
-class QSortFilterProxyModel;
 class QTableView;
 
 // Every unit type of the equipment table at a glance: sorted, filtered,
 // edited in place or many rows at once. Opened modally from the attribute
 // editor; a double click or Enter on a row picks that unit.
-class TfrmUnitTable : public QDialog {
+class TfrmUnitTable : public TableWindow {
     Q_OBJECT
 
 public:
@@ -25,27 +19,19 @@ public:
     // window was last open; keeps the filter and the sort order.
     void Reload();
 
-    // The unit picked by a double click or Enter; the dialog is then accepted.
-    std::uint16_t ChosenUnit = 0;
+    // The unit code picked by a double click or Enter (the dialog is then
+    // accepted), -1 when none was.
+    int ChosenUnit() const;
 
     QTableView* tvUnits;
-    QLineEdit* edtFilter;
     QComboBox* cbFilterType;
     QComboBox* cbFilterCountry;
-    QPushButton* btnBulkEdit;
-    QPushButton* btnClose;
-    QLabel* lblStatus;
-    QAction* mnuUndo;
-    QAction* mnuRedo;
-
-public slots:
-    void btnBulkEditClick();
-    void tvUnitsActivated(const QModelIndex& index);
 
 private:
-    void FilterChanged();
-    void ShowRowCount();
+    TfrmUnitTable(EquipmentModel* model, QWidget* parent);
+    QList<BulkEditDialog::Column> bulkColumns() const override;
+    int changeSelected(const std::vector<int>& rows, const BulkEditDialog& choice,
+                       bool apply) override;
 
     EquipmentModel* model_;
-    QSortFilterProxyModel* filter_;
 };

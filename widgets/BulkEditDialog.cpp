@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <algorithm>
 #include <cmath>
 
@@ -12,9 +13,13 @@ namespace {
 
 // The largest percentage "Multiply by %" takes: ten times the value.
 constexpr int MaxPercent = 1000;
-constexpr int ValueDigits = 5;
 
 }  // namespace
+
+int TypingRoom(int minimum, int maximum)
+{
+    return static_cast<int>(std::max(QString::number(minimum).size(), QString::number(maximum).size()));
+}
 
 BulkEditDialog::BulkEditDialog(const QList<Column>& columns, QWidget* parent)
     : QDialog(parent), columns_(columns)
@@ -32,19 +37,22 @@ BulkEditDialog::BulkEditDialog(const QList<Column>& columns, QWidget* parent)
                         QStringLiteral("Multiply by %")});
     seBulkValue = new SpinField;
     seBulkValue->setObjectName(QStringLiteral("seBulkValue"));
-    seBulkValue->setMaxLength(ValueDigits);
+    lblBulkCount = new QLabel;
+    lblBulkCount->setObjectName(QStringLiteral("lblBulkCount"));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("&Column:"), cbBulkField);
     form->addRow(QStringLiteral("&Operation:"), cbBulkOp);
     form->addRow(QStringLiteral("&Value:"), seBulkValue);
+    form->addRow(lblBulkCount);
     form->addRow(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(cbBulkField, &QComboBox::currentIndexChanged, this, &BulkEditDialog::FitValueField);
     connect(cbBulkOp, &QComboBox::currentIndexChanged, this, &BulkEditDialog::FitValueField);
+    connect(seBulkValue, &SpinField::valueChanged, this, &BulkEditDialog::ShowCount);
     FitValueField();
 }
 
@@ -74,6 +82,27 @@ void BulkEditDialog::setColumn(int column)
     cbBulkField->setCurrentIndex(column);
 }
 
+void BulkEditDialog::setTableColumn(int tableColumn)
+{
+    for (int column = 0; column < columns_.size(); ++column)
+        if (columns_[column].tableColumn == tableColumn)
+            setColumn(column);
+}
+
+void BulkEditDialog::countChanges(int selected, const std::function<int()>& count)
+{
+    selected_ = selected;
+    count_ = count;
+    ShowCount();
+}
+
+void BulkEditDialog::ShowCount()
+{
+    if (count_)
+        lblBulkCount->setText(
+            QStringLiteral("Changes %1 of the %2 selected rows").arg(count_()).arg(selected_));
+}
+
 // The value field offers what makes sense for the operation: a value of the
 // column, a change that can reach either limit, or a percentage.
 void BulkEditDialog::FitValueField()
@@ -99,6 +128,8 @@ void BulkEditDialog::FitValueField()
     default:
         break;
     }
+    seBulkValue->setMaxLength(TypingRoom(seBulkValue->minimum(), seBulkValue->maximum()));
+    ShowCount();
 }
 
 int BulkEditDialog::Apply(const Column& column, int operation, int value, int current)

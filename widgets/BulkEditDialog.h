@@ -3,9 +3,14 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QComboBox;
+class QLabel;
 class SpinField;
+
+// The characters a whole number within these limits may take, its sign included.
+int TypingRoom(int minimum, int maximum);
 
 // "Change Selected...": asks for one column of a table, an operation and a
 // value, and computes the new value of each cell. Any table may use it: the
@@ -22,6 +27,8 @@ public:
         // The column holds multiples of this (a prestige cost: 12): the
         // value field steps by it and "Multiply by %" rounds to it.
         int multiple = 1;
+        // The table column it changes, when the dialog starts on the current one.
+        int tableColumn = -1;
     };
 
     // The standard operations, at these indices of cbBulkOp.
@@ -39,6 +46,11 @@ public:
     int operation() const;
     int value() const;
     void setColumn(int column);
+    // Starts on the column that changes tableColumn, if there is one.
+    void setTableColumn(int tableColumn);
+    // Shows, while the user chooses, how many of the selected rows the
+    // choice changes, as count() tells.
+    void countChanges(int selected, const std::function<int()>& count);
 
     // The new value of a cell of the column that now holds current, for a
     // standard operation: "Set to" the value, "Add" the value, "Multiply by
@@ -50,9 +62,13 @@ public:
     QComboBox* cbBulkField;
     QComboBox* cbBulkOp;
     SpinField* seBulkValue;
+    QLabel* lblBulkCount;
 
 private:
     void FitValueField();
+    void ShowCount();
 
     QList<Column> columns_;
+    int selected_ = 0;
+    std::function<int()> count_;
 };

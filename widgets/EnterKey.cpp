@@ -1,6 +1,5 @@
 #include "widgets/EnterKey.h"
 
-#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -24,28 +23,6 @@ public:
     }
 };
 
-class EnterPicksRow : public QObject {
-public:
-    EnterPicksRow(QAbstractItemView* view, std::function<void(const QModelIndex&)> pick)
-        : QObject(view), view_(view), pick_(std::move(pick))
-    {
-    }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key != Qt::Key_Return && key != Qt::Key_Enter) || !view_->currentIndex().isValid())
-            return false;
-        pick_(view_->currentIndex());
-        return true;
-    }
-
-private:
-    QAbstractItemView* view_;
-    std::function<void(const QModelIndex&)> pick_;
-};
-
 }  // namespace
 
 void PressFocusedButtonOnEnter(QWidget* window)
@@ -53,11 +30,4 @@ void PressFocusedButtonOnEnter(QWidget* window)
     auto* filter = new EnterPressesButton(window);
     for (QPushButton* button : window->findChildren<QPushButton*>())
         button->installEventFilter(filter);
-}
-
-void PickRowOnEnterOrDoubleClick(QAbstractItemView* view,
-                                 const std::function<void(const QModelIndex&)>& pick)
-{
-    view->installEventFilter(new EnterPicksRow(view, pick));
-    QObject::connect(view, &QAbstractItemView::doubleClicked, view, pick);
 }

@@ -25,12 +25,14 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <functional>
 #include <condition_variable>
 #include <map>
 #include <mutex>
 #include <thread>
 
 #include "data/Equipment.h"
+#include "data/UnitCodes.h"
 #include "data/UnitFields.h"
 #include "data/Settings.h"
 #include "sgeditor/FindUnit.h"
@@ -401,7 +403,7 @@ private:
         const QModelIndex cell = rows->index(Pick(rows->rowCount()), Pick(rows->columnCount()));
         view->scrollTo(cell);
         const std::string where = std::to_string(cell.row()) + "," + std::to_string(cell.column());
-        switch (Pick(5)) {
+        switch (Pick(7)) {
         case 0:
             Doing("row " + where);
             view->setCurrentIndex(cell);
@@ -425,10 +427,94 @@ private:
             view->setFocus(Qt::TabFocusReason);
             QTest::keyClick(view, Qt::Key_F2);
             return;
-        default:
+        case 4:
             Doing("double-click cell " + where);
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
+            return;
+        default:
+            TypeIntoCell(view, cell);
         }
+    }
+
+    // Types into a cell through the editor that opens and ends the edit
+    // with Enter, Tab or Escape. The table then shows and holds what the
+    // editor showed, stored by the rules of "&Update"; Escape keeps it all.
+    void TypeIntoCell(QTableView* view, const QModelIndex& cell)
+    {
+        const QString typed = Typed();
+        const Qt::Key end = Any(QList<Qt::Key>{Qt::Key_Return, Qt::Key_Tab, Qt::Key_Escape});
+        Doing("type '" + typed.toStdString() + "' into cell " + std::to_string(cell.row()) + ","
+              + std::to_string(cell.column()) + " and " + QKeySequence(end).toString().toStdString());
+        view->setCurrentIndex(cell);
+        view->setFocus(Qt::OtherFocusReason);
+        for (QChar c : typed) {
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+            QApplication::processEvents();
+        }
+        QWidget* editor = QApplication::focusWidget();
+        if (editor == nullptr || editor == view)
+            return;  // nothing typed, or the cell is not editable
+        const auto* rows = static_cast<QSortFilterProxyModel*>(view->model());
+        const QModelIndex source = rows->mapToSource(cell);
+        const auto check = qobject_cast<TfrmUnitTable*>(view->window()) != nullptr
+                               ? CheckUnitTableCell(source, editor)
+                               : CheckSaveUnitsCell(source, static_cast<SpinField*>(editor)->value());
+        QTest::keyClick(editor, end);
+        QApplication::processEvents();  // the edit ends after the key
+        check(end != Qt::Key_Escape);
+    }
+
+    // Checks, once the edit of cell ended, that the unit's record and name
+    // are what "&Update" makes of the editor's value, or as they were when
+    // the edit was dropped.
+    std::function<void(bool kept)> CheckUnitTableCell(const QModelIndex& cell, QWidget* editor)
+    {
+        const auto code = static_cast<std::uint16_t>(cell.siblingAtColumn(EquipmentModel::UnitCode).data().toInt());
+        const TEquipRecord record = Equipment.Records[code];
+        const std::string name = Equipment.UnitNames[code];
+        // Stored as "&Update" stores it, then put back until the edit ends.
+        if (auto* field = qobject_cast<SpinField*>(editor))
+            StoreValue(code, EquipmentModel::NumberOf(cell.column()), field->value());
+        else if (auto* edit = qobject_cast<QLineEdit*>(editor))
+            StoreUnitName(code, ToCp1252(edit->text()));
+        else if (auto* list = qobject_cast<QComboBox*>(editor); list != nullptr && list->currentText() != cell.data().toString())
+            SetCountryByName(code, list->currentIndex() == 0 ? std::string() : ToCp1252(list->currentText()));
+        const TEquipRecord updated = Equipment.Records[code];
+        const std::string updatedName = Equipment.UnitNames[code];
+        Equipment.Records[code] = record;
+        Equipment.UnitNames[code] = name;
+        return [=](bool kept) {
+            EXPECT_TRUE(Equipment.Records[code] == (kept ? updated : record)) << "unit " << code;
+            EXPECT_EQ(Equipment.UnitNames[code], kept ? updatedName : name);
+        };
+    }
+
+    // The same for a unit of the save game: the six values as "&Update"
+    // stores the unit with value in the cell's field.
+    std::function<void(bool kept)> CheckSaveUnitsCell(const QModelIndex& cell, int value)
+    {
+        const auto valueOf = [cell](int column) { return cell.siblingAtColumn(column).data().toInt(); };
+        const auto unitOf = [valueOf] {
+            TSaveGameUnit unit;
+            unit.TypeCode = static_cast<std::uint16_t>(valueOf(SaveUnitsModel::UnitCode));
+            unit.TransportCode = static_cast<std::uint16_t>(valueOf(SaveUnitsModel::TransportCode));
+            unit.Experience = static_cast<std::uint16_t>(valueOf(SaveUnitsModel::Experience));
+            unit.UnitFuel = static_cast<std::uint8_t>(valueOf(SaveUnitsModel::Fuel));
+            unit.TotalStrength = static_cast<std::uint8_t>(valueOf(SaveUnitsModel::TotalStrength));
+            unit.CurrentStrength = static_cast<std::uint8_t>(valueOf(SaveUnitsModel::CurrentStrength));
+            return unit;
+        };
+        const TSaveGameUnit shown = unitOf();
+        // As in the editor, a value that leaves the field as shown is no
+        // change, and so does not bring the others within their limits.
+        const SaveUnitField field = SaveUnitsModel::FieldOf(cell.column());
+        const TSaveGameUnit edited = WithField(shown, field, value);
+        const TSaveGameUnit updated = FieldValue(edited, field) == FieldValue(shown, field) ? shown : edited;
+        return [=](bool kept) {
+            const TSaveGameUnit now = unitOf();
+            EXPECT_TRUE(now == (kept ? updated : shown)) << "unit " << cell.row() + 1;
+        };
     }
 
     // Something a user might type: numbers of every width, letters, text

@@ -270,8 +270,8 @@ TEST_F(SaveUnitsWindowTest, RandomEditsUndoneAndRedoneGiveBackTheSameFiles)
             for (int row = 0; row < CampaignUnitCount; ++row)
                 for (int column : FieldColumns) {
                     const QModelIndex cell = rows->index(row, column);
-                    ASSERT_GE(cell.data().toInt(), cell.data(SaveUnitsModel::MinimumRole).toInt());
-                    ASSERT_LE(cell.data().toInt(), cell.data(SaveUnitsModel::MaximumRole).toInt());
+                    ASSERT_GE(cell.data().toInt(), cell.data(MinimumRole).toInt());
+                    ASSERT_LE(cell.data().toInt(), cell.data(MaximumRole).toInt());
                 }
         }
     });

@@ -2,6 +2,7 @@
 // files it saves.
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QUndoStack>
@@ -15,6 +16,7 @@
 namespace {
 
 // Columns as the table shows them, by their headers' names.
+constexpr int HexColumn = 1;
 constexpr int NameColumn = 2;
 constexpr int CountryColumn = 4;
 constexpr int FirstNumberColumn = 5;  // Month, then as the editor lays them out
@@ -143,11 +145,18 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
         });
         table.btnBulkEdit->click();
     };
+    const TEquipTable loaded = Equipment;
     bulk(CostColumn, BulkEditDialog::MultiplyByPercent, 110);
     // 240 * 110% = 264 = 22 * 12; a cost of 0 shows 12, and 13.2 rounds to 12.
     EXPECT_EQ(Equipment.Records[DemoUnit::Cost20][21], 22);
     EXPECT_EQ(Equipment.Records[DemoUnit::FreeUndated][21], 1);
-    EXPECT_EQ(table.mnuUndo->text(), "&Undo Change of Prestige Cost of 585 unit types");
+    // The step counts the units it changed, not those selected.
+    int changed = 0;
+    for (std::uint16_t code = 1; code < Equipment.UnitCount; ++code)
+        changed += Equipment.Records[code] != loaded.Records[code];
+    EXPECT_LT(changed, 585);
+    EXPECT_EQ(table.mnuUndo->text(),
+              QStringLiteral("&Undo Change of Prestige Cost of %1 unit types").arg(changed));
     EXPECT_TRUE(table.isWindowModified() && editor->isWindowModified());
     bulk(MovementColumn, BulkEditDialog::Add, 3);
     EXPECT_EQ(Equipment.Records[DemoUnit::FastInfantry][17], 6);  // Infantry: at most 6
@@ -222,6 +231,7 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
     OnNextModal([&](QWidget* modal) {
         auto* table = qobject_cast<TfrmUnitTable*>(modal);
         ASSERT_NE(table, nullptr);
+        QApplication::setActiveWindow(table);  // the keyboard's, as on a desktop
         QTableView* view = table->tvUnits;
         EXPECT_EQ(table->lblStatus->text(), "585 of 585 unit types");
 
@@ -242,6 +252,14 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
         for (std::uint16_t code = 1; code < Equipment.UnitCount; ++code)
             highest = std::max<int>(highest, Equipment.Records[code][4]);
         EXPECT_EQ(view->model()->index(0, HardAttackColumn).data().toInt(), highest);
+        // The hex code is the stored code, low byte first: sorted by the code.
+        view->sortByColumn(HexColumn, Qt::AscendingOrder);
+        const auto storedCode = [&](int row) {
+            const TEquipRecord& record = Equipment.Records[CodeAt(view, row)];
+            return record[0] | record[1] << 8;
+        };
+        for (int row = 1; row < view->model()->rowCount(); ++row)
+            ASSERT_LE(storedCode(row - 1), storedCode(row));
         view->sortByColumn(NameColumn, Qt::AscendingOrder);
         for (int row = 1; row < view->model()->rowCount(); ++row)
             ASSERT_LE(view->model()->index(row - 1, NameColumn).data().toString().compare(
@@ -275,4 +293,77 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
     OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
     editor->mnuUnitTable->trigger();
     EXPECT_EQ(editor->edtUnitName->text(), Name(picked));
+}
+
+// The country cell offers "(none)", and an untouched cell stores nothing,
+// even when the unit has no country that the list could show.
+TEST_F(UnitTableTest, CountryCellStoresOnlyWhatIsChosen)
+{
+    Load();
+    constexpr std::uint16_t NoCountry = 3, Chosen = 4;
+    for (std::size_t at = 30; at < 34; ++at)
+        Equipment.Records[NoCountry][at] = 0;
+    const TEquipTable before = Equipment;
+    TfrmUnitTable table;
+    table.Reload();
+    table.show();
+    QCoreApplication::processEvents();  // the editor's activation, before the table's
+    QApplication::setActiveWindow(&table);
+    QTableView* view = table.tvUnits;
+    view->setFocus();
+    const auto key = [](int key) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
+        QCoreApplication::processEvents();  // the edit ends after the key
+    };
+
+    for (int leave : {Qt::Key_Return, Qt::Key_Tab}) {
+        view->setCurrentIndex(CellOf(view, NoCountry, CountryColumn));
+        key(Qt::Key_F2);
+        ASSERT_NE(QApplication::focusWidget(), view);
+        key(leave);
+        EXPECT_TRUE(Equipment.Records == before.Records);
+        EXPECT_EQ(EquipmentDoc().History()->count(), 0);
+        EXPECT_TRUE(table.isVisible());
+    }
+
+    view->setCurrentIndex(CellOf(view, Chosen, CountryColumn));
+    key(Qt::Key_F2);
+    key(Qt::Key_Home);  // the first entry
+    key(Qt::Key_Return);
+    EXPECT_EQ(CellOf(view, Chosen, CountryColumn).data().toString(), "");
+    for (std::size_t at = 30; at < 34; ++at)
+        EXPECT_EQ(Equipment.Records[Chosen][at], 0);
+    EXPECT_TRUE(table.isVisible());
+}
+
+// Scrolled right, a unit's name is still there to be typed over, and the
+// table stays where it was scrolled.
+TEST_F(UnitTableTest, NameTypedWhileScrolledRight)
+{
+    Load();
+    TfrmUnitTable table;
+    table.Reload();
+    table.resize(500, 300);
+    table.show();
+    QCoreApplication::processEvents();  // the editor's activation, before the table's
+    QApplication::setActiveWindow(&table);
+    QTableView* view = table.tvUnits;
+    view->setFocus();
+    QScrollBar* across = view->horizontalScrollBar();
+    across->setValue(across->maximum());
+    const int scrolled = across->value();
+    ASSERT_GT(scrolled, 0);
+
+    view->setCurrentIndex(CellOf(view, 8, NameColumn));
+    for (QChar c : QStringLiteral("Panzer"))
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                            Qt::NoModifier);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, view);
+    EXPECT_TRUE(editor->isVisible());
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the edit ends after the key
+    EXPECT_EQ(Name(8), "Panzer");
+    EXPECT_EQ(across->value(), scrolled);
+    EXPECT_TRUE(table.isVisible());
 }
