@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "sgeditor/SaveUnitsModel.h"
+#include "widgets/MessageBoxes.h"
 
 namespace {
 
@@ -29,6 +30,10 @@ TfrmSaveUnits::TfrmSaveUnits(SaveUnitsModel* model, QUndoStack* stack, QWidget* 
                   model, stack, parent),
       tvSaveUnits(view()), model_(model)
 {
+    // Queued: the box takes the focus, which must not end the cell's edit
+    // again while it is being stored.
+    connect(model_, &SaveUnitsModel::refused, this,
+            [this](const QString& why) { ShowWarningBox(this, why); }, Qt::QueuedConnection);
 }
 
 QList<BulkEditDialog::Column> TfrmSaveUnits::bulkColumns() const

@@ -141,6 +141,10 @@ bool SaveUnitsModel::setData(const QModelIndex& index, const QVariant& value, in
     const TSaveGameUnit edited = WithField(shown, field, typed);
     if (FieldValue(edited, field) == FieldValue(shown, field))
         return true;
+    if (const std::string problem = UnitCodeProblem(edited.TypeCode); !problem.empty()) {
+        emit refused(QString::fromStdString(problem));
+        return false;
+    }
     PushStep(stack_, new ChangeSaveUnits(image_, {{index.row(), edited}},
                                          QStringLiteral("Change of %1 of unit %2")
                                              .arg(Headers[index.column()])

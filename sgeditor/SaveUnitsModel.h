@@ -49,7 +49,8 @@ public:
     // Writes the row's unit as "&Update" would with the cell's value typed
     // into the editor, brought within its limits. A value that leaves the
     // shown one as it is writes nothing, so that values stored beyond the
-    // limits stay as they are.
+    // limits stay as they are. A unit code the next load would not take
+    // for a unit (UnitCodeProblem) is refused with refused().
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     // The field a column edits; only the six unit values have one.
@@ -65,6 +66,10 @@ public:
     int ChangeField(const std::vector<int>& units, SaveUnitField field,
                     const std::function<int(const TSaveGameUnit& shown)>& newValue,
                     bool apply = true);
+
+signals:
+    // A typed value was not stored, for the reason given.
+    void refused(const QString& why);
 
 private:
     TSaveGame& image_;

@@ -478,7 +478,11 @@ private:
             StoreValue(code, EquipmentModel::NumberOf(cell.column()), field->value());
         else if (auto* edit = qobject_cast<QLineEdit*>(editor))
             StoreUnitName(code, ToCp1252(edit->text()));
-        else if (auto* list = qobject_cast<QComboBox*>(editor); list != nullptr && list->currentText() != cell.data().toString())
+        // A country only when another entry than the one the list opened on
+        // is chosen: "(none)" first, on which it opens for a country the
+        // list does not name.
+        else if (auto* list = qobject_cast<QComboBox*>(editor);
+                 list != nullptr && list->currentIndex() != std::max(list->findText(cell.data().toString()), 0))
             SetCountryByName(code, list->currentIndex() == 0 ? std::string() : ToCp1252(list->currentText()));
         const TEquipRecord updated = Equipment.Records[code];
         const std::string updatedName = Equipment.UnitNames[code];
@@ -510,7 +514,8 @@ private:
         // change, and so does not bring the others within their limits.
         const SaveUnitField field = SaveUnitsModel::FieldOf(cell.column());
         const TSaveGameUnit edited = WithField(shown, field, value);
-        const TSaveGameUnit updated = FieldValue(edited, field) == FieldValue(shown, field) ? shown : edited;
+        const bool refused = !UnitCodeProblem(edited.TypeCode).empty();  // with a warning box
+        const TSaveGameUnit updated = FieldValue(edited, field) == FieldValue(shown, field) || refused ? shown : edited;
         return [=](bool kept) {
             const TSaveGameUnit now = unitOf();
             EXPECT_TRUE(now == (kept ? updated : shown)) << "unit " << cell.row() + 1;

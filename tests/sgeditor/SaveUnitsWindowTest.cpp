@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <optional>
 #include <random>
@@ -370,3 +371,34 @@ TEST_F(SaveUnitsWindowTest, RowsShowWhatTheEditorShowsAndStoredValuesSurvive)
 }
 
 }  // namespace
+
+// A unit code that the next load would not take for a unit is refused
+// where it is typed, with its reason, and nothing is stored.
+TEST_F(SaveUnitsWindowTest, UnitCodeThatWouldBreakTheListIsRefusedInACell)
+{
+    LoadCampaign();
+    const std::string loaded = ReadBytes(Campaign());
+    InTable([](TfrmSaveUnits& table) {
+        QString text;
+        QTimer answer;  // the box opens over the table, itself modal
+        QObject::connect(&answer, &QTimer::timeout, [&text] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        answer.start(10);
+        table.tvSaveUnits->setFocus();
+        table.tvSaveUnits->setCurrentIndex(Cell(table, 0, UnitCode));
+        for (QChar c : QStringLiteral("256")) {
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+            QCoreApplication::processEvents();
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(QTest::qWaitFor([&text] { return !text.isEmpty(); }));
+        EXPECT_TRUE(text.startsWith("The unit code 256 would break the unit list")) << text.toStdString();
+        EXPECT_TRUE(table.isVisible());
+    });
+    EXPECT_EQ(SavedDifference(loaded), -1);
+}
