@@ -46,15 +46,6 @@ QPushButton* MakeButton(const QString& name, const QString& caption)
     return button;
 }
 
-SpinField* MakeSpin(const QString& name, int minimum, int maximum, int characters)
-{
-    auto* spin = new SpinField;
-    spin->setObjectName(name);
-    spin->setRange(minimum, maximum);
-    spin->setMaxLength(characters);
-    return spin;
-}
-
 QLineEdit* MakeReadOnly(const QString& name)
 {
     auto* edit = new QLineEdit;
@@ -175,20 +166,20 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
 
     edtUnitNo = MakeReadOnly(QStringLiteral("edtUnitNo"));
     edtTotalUnit = MakeReadOnly(QStringLiteral("edtTotalUnit"));
-    sePrestige = MakeSpin(QStringLiteral("sePrestige"), 0, MaxPrestige, 5);
+    sePrestige = new SpinField(QStringLiteral("sePrestige"), 0, MaxPrestige, 5);
 
     GroupBox4 = MakeGroup(QStringLiteral("GroupBox4"), QStringLiteral("Unit"));
-    seUnitCode = MakeSpin(QStringLiteral("seUnitCode"), 1, DefaultHighestCode, 3);
+    seUnitCode = new SpinField(QStringLiteral("seUnitCode"), 1, DefaultHighestCode, 3);
     // A code field holds a code of the table, even in a table of two unit types.
     seUnitCode->setStrictLimits(true);
     btnFindUnit = MakeButton(QStringLiteral("btnFindUnit"), QStringLiteral("&Find Unit"));
     edtUnitName = MakeReadOnly(QStringLiteral("edtUnitName"));
     edtUnitCountry = MakeReadOnly(QStringLiteral("edtUnitCountry"));
     edtHexCode = MakeReadOnly(QStringLiteral("edtHexCode"));
-    seExperience = MakeSpin(QStringLiteral("seExperience"), 0, MaxExperience, 5);
-    seFuel1 = MakeSpin(QStringLiteral("seFuel1"), 0, MaxFuel, 3);
-    seTotalStr = MakeSpin(QStringLiteral("seTotalStr"), 0, MaxStrength, 2);
-    seCurrentStr = MakeSpin(QStringLiteral("seCurrentStr"), 0, MaxStrength, 2);
+    seExperience = new SpinField(QStringLiteral("seExperience"), 0, MaxExperience, 5);
+    seFuel1 = new SpinField(QStringLiteral("seFuel1"), 0, MaxFuel, 3);
+    seTotalStr = new SpinField(QStringLiteral("seTotalStr"), 0, MaxStrength, 2);
+    seCurrentStr = new SpinField(QStringLiteral("seCurrentStr"), 0, MaxStrength, 2);
     auto* unitGrid = Compact(new QGridLayout(GroupBox4));
     AddCodeRow(unitGrid, QStringLiteral("Unit Code"), seUnitCode, btnFindUnit);
     AddLabelled(unitGrid, 1, 0, QStringLiteral("Unit Name"), edtUnitName, 2);
@@ -204,7 +195,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     unitGrid->setColumnStretch(3, 1);
 
     GroupBox3 = MakeGroup(QStringLiteral("GroupBox3"), QStringLiteral("Transport"));
-    seTransportCode = MakeSpin(QStringLiteral("seTransportCode"), 0, DefaultHighestCode, 3);
+    seTransportCode = new SpinField(QStringLiteral("seTransportCode"), 0, DefaultHighestCode, 3);
     seTransportCode->setStrictLimits(true);
     btnFindTransport =
         MakeButton(QStringLiteral("btnFindTransport"), QStringLiteral("Find &Transport"));

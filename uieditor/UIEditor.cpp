@@ -99,10 +99,7 @@ QVBoxLayout* Labelled(const QString& label, QWidget* control)
 
 SpinField* Spin(const QString& name, int minimum, int maximum, int digits)
 {
-    auto* spin = new SpinField;
-    spin->setObjectName(name);
-    spin->setRange(minimum, maximum);
-    spin->setMaxLength(digits);
+    auto* spin = new SpinField(name, minimum, maximum, digits);
     spin->setValueSilently(minimum);
     return spin;
 }

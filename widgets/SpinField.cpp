@@ -12,6 +12,14 @@ SpinField::SpinField(QWidget* parent) : QAbstractSpinBox(parent)
     connect(lineEdit(), &QLineEdit::textChanged, this, &SpinField::textChanged);
 }
 
+SpinField::SpinField(const QString& name, int minimum, int maximum, int typingRoom, QWidget* parent)
+    : SpinField(parent)
+{
+    setObjectName(name);
+    setRange(minimum, maximum);
+    setMaxLength(typingRoom);
+}
+
 int SpinField::bounded(qint64 value) const
 {
     if (minimum_ == maximum_ && !strict_)

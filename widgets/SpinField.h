@@ -19,6 +19,8 @@ class SpinField : public QAbstractSpinBox {
 
 public:
     explicit SpinField(QWidget* parent = nullptr);
+    // A field of the editors: its control name, limits and typing room.
+    SpinField(const QString& name, int minimum, int maximum, int typingRoom, QWidget* parent = nullptr);
 
     int value() const;
     int minimum() const { return minimum_; }
