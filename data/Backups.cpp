@@ -116,7 +116,7 @@ fs::path PlaceInRun(const std::string& key)
 {
     std::error_code failed;
     const fs::path gameDir = fs::canonical(GameDir.empty() ? "." : GameDir, failed);
-    const std::string prefix = gameDir.string() + (gameDir.string().back() == '/' ? "" : "/");
+    const std::string prefix = failed ? std::string() : (gameDir / "").string();
     const std::string below = !failed && key.starts_with(prefix) ? key.substr(prefix.size()) : key;
     fs::path place;
     for (const fs::path& name : fs::path(below).relative_path())
