@@ -259,7 +259,8 @@ std::optional<std::string> ReadRows(std::string_view csv, const std::string& fil
     csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
     csv_set_space_func(&parser, NoSpace);
     csv_set_delim(&parser, Separator(csv));
-    CsvReader reader{onRow};
+    CsvReader reader;
+    reader.OnRow = onRow;
     bool malformed = false;
     for (std::size_t pos = 0; pos < csv.size();) {
         const std::size_t end = NextLine(csv, pos);
