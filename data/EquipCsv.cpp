@@ -87,9 +87,12 @@ std::string Quoted(std::string_view text)
 {
     constexpr std::size_t Shown = 40;
     std::size_t end = std::min(text.size(), Shown);
-    while (end < text.size() && (text[end] & 0xC0) == 0x80)  // not within a character
+    while (end > 0 && end < text.size() && (text[end] & 0xC0) == 0x80)  // not within a character
         --end;
-    return "\"" + Escaped(text.substr(0, end)) + (end < text.size() ? "...\"" : "\"");
+    std::string quoted = "\"";
+    quoted += Escaped(text.substr(0, end));
+    quoted += end < text.size() ? "...\"" : "\"";
+    return quoted;
 }
 
 // Whether a spreadsheet has made a number of the text: digits with a
