@@ -94,6 +94,12 @@ std::string ReadCsv(const std::string& path)
     return text;
 }
 
+// "1 change", "2 changes".
+std::string CountOfChanges(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " change" : " changes");
+}
+
 std::string ChangesText(const std::vector<EquipChange>& changes, bool asCsv)
 {
     std::string text;
@@ -139,7 +145,7 @@ int ImportCommand(const std::string& gameDir, const std::string& csvPath, const 
     const std::vector<EquipChange> changes = CompareEquipment(current, *imported.Table);
     WriteOut(ChangesText(changes, options.AsCsv));
     if (options.DryRun || changes.empty()) {
-        std::cerr << "dv2tool: " << changes.size() << " changes; nothing was written\n";
+        std::cerr << "dv2tool: " << CountOfChanges(changes.size()) << "; nothing was written\n";
         return 0;
     }
     Equipment = *imported.Table;
@@ -151,7 +157,7 @@ int ImportCommand(const std::string& gameDir, const std::string& csvPath, const 
         throw std::runtime_error("could not keep a copy of " + failed.path() + ": " + failed.what()
                                  + "; nothing was written (--no-backup writes without a copy)");
     }
-    std::cerr << "dv2tool: " << changes.size() << " changes written to " << EquipFilePath() << " and "
+    std::cerr << "dv2tool: " << CountOfChanges(changes.size()) << " written to " << EquipFilePath() << " and "
               << NameFilePath() << '\n';
     return 0;
 }
