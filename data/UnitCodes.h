@@ -20,11 +20,8 @@ constexpr int InfantryMaxMovement = 6;
 constexpr int FirstMonth = 1, LastMonth = 12;
 constexpr int FirstYear = 16, LastYear = 45;  // 1916 to 1945
 
-// The prestige cost shown for a stored cost byte, and the byte stored for
-// a cost entered (the remainder dropped).
+// The highest prestige cost a cost byte holds.
 constexpr int MaxPrestigeCost = 255 * PrestigePerCostUnit;
-constexpr int PrestigeCost(std::uint8_t stored) { return stored * PrestigePerCostUnit; }
-constexpr std::uint8_t StoredCost(int prestige) { return static_cast<std::uint8_t>(prestige / PrestigePerCostUnit); }
 
 // The country names in bit order: entry k is bit 30 - k of bytes 30..33
 // read big-endian. This is also the order of the editor's country list.
