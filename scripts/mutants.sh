@@ -24,8 +24,8 @@ export QT_QPA_PLATFORM=offscreen
 # Tests of the data layer run first; the window tests only for mutants that
 # survive them, or at once for the windows' own files.
 data_tests=(EquipmentTest SettingsTest UnitCodesTest FileErrorTest BackupsTest EquipCsvTest DataFaultsTest SaveGameFaultsTest
-    SaveGameTest)
-window_tests=(uieditor_test sgeditor_windows_test WindowFaultsTest widgets_test)
+    FileLayerFaultsTest SaveGameTest)
+window_tests=(equipment_test uieditor_test sgeditor_windows_test WindowFaultsTest widgets_test table_kit_test)
 
 binary() { find "$build/tests" -type f -name "$1" -perm -u+x | head -n 1; }
 
@@ -97,7 +97,7 @@ for line in "${mutants[@]}"; do
     fi
     echo "--- mutant $tried: $file: $text" >>"$log"
     case $file in
-    uieditor/* | sgeditor/SGEditor.cpp | sgeditor/FindUnit.cpp | sgeditor/SaveUnitLimits.cpp | widgets/*) tiers=(window) ;;
+    equipment/* | uieditor/* | sgeditor/SGEditor.cpp | sgeditor/FindUnit.cpp | sgeditor/SaveUnitLimits.cpp | widgets/*) tiers=(window) ;;
     *) tiers=(data window) ;;
     esac
     outcome=survived
