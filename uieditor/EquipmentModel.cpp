@@ -13,11 +13,6 @@
 
 namespace {
 
-QString Latin1(std::optional<std::string_view> text)
-{
-    return text ? QString::fromLatin1(text->data(), text->size()) : QString();
-}
-
 QString NumberLabel(const NumberField& field)
 {
     return QString::fromLatin1(field.label.data(), field.label.size());

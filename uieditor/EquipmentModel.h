@@ -7,7 +7,8 @@
 
 struct NumberField;
 
-// A unit name as the names file can hold it.
+// A unit name as the names file can hold it: what is saved is what was
+// typed (a line break would end the name there).
 class UnitNameValidator : public QValidator {
 public:
     using QValidator::QValidator;

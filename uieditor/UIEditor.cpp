@@ -25,6 +25,7 @@
 #include "equipment/EquipmentDocument.h"
 #include "uieditor/AttributeIcons.h"
 #include "uieditor/CsvTransfer.h"
+#include "uieditor/EquipmentModel.h"
 #include "uieditor/UISearch.h"
 #include "uieditor/UnitTable.h"
 #include "widgets/Cp1252.h"
@@ -49,23 +50,6 @@ const QString TemplateQuestion =
 const QString CountryMissing = QStringLiteral(
     "The country you have entered does not exist.\rPlease enter a valid country and update this "
     "unit again");
-
-// Only what the names file can hold may be typed into a unit name, so that
-// what is saved is what was typed: a line break would end the name there.
-class UnitNameValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        const bool fits = std::ranges::all_of(input, IsCp1252) && IsValidUnitName(ToCp1252(input));
-        return fits ? Acceptable : Invalid;
-    }
-};
-
-QString Latin1(std::optional<std::string_view> text)
-{
-    return text ? QString::fromLatin1(text->data(), text->size()) : QString();
-}
 
 QPushButton* Button(const QString& name, const QString& text, const QString& hint,
                     QBoxLayout* row)
@@ -370,7 +354,6 @@ void TfrmDV2Edit::btnLoadClick()
         const std::string recovered = EquipmentDoc().Load(EquipFilePath(), NameFilePath());
         SetStatus(QStringLiteral("Files loaded"));
         CurrentUnit = 1;
-        SetUnitCodeMaximum(Equipment.UnitCount - 1);
         ShowUnit(CurrentUnit);
         gbEditorOptions->setEnabled(true);
         gbUnitAttributes->setEnabled(true);

@@ -4,15 +4,8 @@
 #include "data/UnitFields.h"
 #include "equipment/EquipmentDocument.h"
 #include "uieditor/EquipmentModel.h"
+#include "widgets/Cp1252.h"
 
-namespace {
-
-QString Latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), text.size());
-}
-
-}  // namespace
 
 TfrmUnitTable::TfrmUnitTable(QWidget* parent) : TfrmUnitTable(new EquipmentModel, parent) {}
 

@@ -41,3 +41,8 @@ std::string ToCp1252(const QString& text)
     }
     return bytes;
 }
+
+QString Latin1(std::optional<std::string_view> text)
+{
+    return text ? QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size())) : QString();
+}

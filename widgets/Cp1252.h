@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,3 +12,7 @@ QString FromCp1252(std::string_view bytes);
 // lose any check IsCp1252 first.
 std::string ToCp1252(const QString& text);
 bool IsCp1252(QChar c);
+
+// The program's own ASCII texts (labels, class and country names); none
+// gives an empty text.
+QString Latin1(std::optional<std::string_view> text);
