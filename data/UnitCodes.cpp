@@ -24,27 +24,14 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
 
 std::optional<std::string_view> UnitClassName(std::uint8_t unitClass)
 {
-    switch (unitClass) {
-    case 1: return "Infantry";
-    case 2: return "Tank";
-    case 3: return "Recon";
-    case 4: return "Anti-Tank";
-    case 6: return "Fortification";
-    case 7: return "Ground Transport";
-    case 8: return "Artillery";
-    case 9: return "Air Defense";
-    case 10: return "Fighter";
-    case 11: return "Tactical Bomber";
-    case 13: return "Air Transport";
-    case 15: return "Destroyer";
-    case 16: return "Battleship";
-    case 17: return "Carrier";
-    case 18: return "Sea Transport";
-    case 19: return "Battle Cruiser";
-    case 20: return "Cruiser";
-    case 21: return "Light Cruiser";
-    default: return std::nullopt;
-    }
+    // By code; an empty entry is a code without a class.
+    constexpr std::string_view Names[] = {
+        "", "Infantry", "Tank", "Recon", "Anti-Tank", "", "Fortification", "Ground Transport", "Artillery",
+        "Air Defense", "Fighter", "Tactical Bomber", "", "Air Transport", "", "Destroyer", "Battleship",
+        "Carrier", "Sea Transport", "Battle Cruiser", "Cruiser", "Light Cruiser"};
+    if (unitClass >= std::size(Names) || Names[unitClass].empty())
+        return std::nullopt;
+    return Names[unitClass];
 }
 
 std::optional<std::string_view> CountryName(std::uint16_t code)
