@@ -78,13 +78,6 @@ private:
     std::uint64_t state_ = 0x44565632;
 };
 
-void SetCountry(TEquipRecord& r, std::size_t country)
-{
-    for (std::size_t i = 0; i < 4; ++i)
-        r[Field::Countries + i] = 0;
-    r[Field::Countries + (country + 1) / 8] = static_cast<std::uint8_t>(0x80 >> ((country + 1) % 8));
-}
-
 TEquipRecord MakeRecord(std::uint16_t code, const ClassProfile& p, std::size_t country, Dice& dice)
 {
     TEquipRecord r;
@@ -110,7 +103,7 @@ TEquipRecord MakeRecord(std::uint16_t code, const ClassProfile& p, std::size_t c
     r[Field::Cost] = dice.Around(p.cost, p.cost / 2);
     r[Field::MonthAvailable] = dice.Around(1, 11);
     r[Field::YearAvailable] = dice.Around(36, 9);
-    SetCountry(r, country);
+    SetCountryByName(r, CountryNames[country]);
     return r;
 }
 
@@ -140,12 +133,11 @@ void MakeSpecial(TEquipTable& table)
     table.Records[DemoUnit::FreeUndated][Field::Cost] = 0;
     table.Records[DemoUnit::FreeUndated][Field::MonthAvailable] = 0;
 
-    constexpr std::size_t France = 6, Germany = 7;
     const char* const accented[] = {"FRA Chasseur L\xE9ger 61", "GER Sch\xFCtzen 62",
                                     ("GER Stra\xDF" "enpanzer 63")};  // \xDF ends before the e
     for (std::size_t i = 0; i < DemoUnit::Accented.size(); ++i) {
         table.UnitNames[DemoUnit::Accented[i]] = accented[i];
-        SetCountry(table.Records[DemoUnit::Accented[i]], i == 0 ? France : Germany);
+        SetCountryByName(table.Records[DemoUnit::Accented[i]], i == 0 ? "France" : "Germany");
     }
     table.UnitNames[table.UnitCount - 1] = "Last Reserve Militia";
 }
