@@ -11,7 +11,6 @@
 #include "sgeditor/SaveGame.h"
 
 #include <bit>
-#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
