@@ -14,7 +14,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <span>
 
@@ -216,73 +215,10 @@ unsigned char Separator(std::string_view csv)
     return ',';
 }
 
-// Rows as libcsv reads them, each handed on as it ends with the line it
-// starts on. The text is fed a line at a time, so the line a row ends on is
-// known; the line ends inside its quoted fields lead back to its first
-// line. The field strings are kept from row to row, so that reading
-// allocates nothing once the longest row has been read.
-struct CsvReader {
-    std::function<void(std::size_t line, std::span<const std::string> fields)> OnRow;
-    std::vector<std::string> Fields;  // the row's are the first FieldCount
-    std::size_t FieldCount = 0;
-    std::size_t Line = 1;
-    std::size_t BreaksInRow = 0;
-    std::size_t NextRowLine = 1;  // roughly: blank lines between rows are skipped
-
-    static void OnField(void* data, std::size_t size, void* self)
-    {
-        auto& reader = *static_cast<CsvReader*>(self);
-        const std::string_view field(static_cast<const char*>(data), data ? size : 0);
-        reader.BreaksInRow += LineEnds(field);
-        if (reader.FieldCount == reader.Fields.size())
-            reader.Fields.emplace_back();
-        reader.Fields[reader.FieldCount++].assign(field);
-    }
-    static void OnRowEnd(int, void* self)
-    {
-        auto& reader = *static_cast<CsvReader*>(self);
-        reader.OnRow(reader.Line - reader.BreaksInRow, {reader.Fields.data(), reader.FieldCount});
-        reader.FieldCount = 0;
-        reader.BreaksInRow = 0;
-        reader.NextRowLine = reader.Line + 1;
-    }
-};
-
-// Never trims: spaces are part of a name.
-int NoSpace(unsigned char) { return 0; }
-
-// Hands each row of the text to onRow; returns the error that stopped the
-// reading, if any.
-std::optional<std::string> ReadRows(std::string_view csv, const std::string& fileName,
-                                    const decltype(CsvReader::OnRow)& onRow)
+// Where an error is: "FILE:LINE:COLUMN: ", the column counted from 1.
+std::string Where(const std::string& fileName, std::size_t line, std::size_t column)
 {
-    if (csv.starts_with(ByteOrderMark))
-        csv.remove_prefix(ByteOrderMark.size());
-    csv_parser parser;
-    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
-    csv_set_space_func(&parser, NoSpace);
-    csv_set_delim(&parser, Separator(csv));
-    CsvReader reader;
-    reader.OnRow = onRow;
-    bool malformed = false;
-    for (std::size_t pos = 0; pos < csv.size();) {
-        const std::size_t end = NextLine(csv, pos);
-        malformed = csv_parse(&parser, csv.data() + pos, end - pos, CsvReader::OnField,
-                              CsvReader::OnRowEnd, &reader) != end - pos;
-        if (malformed)
-            break;
-        pos = end;
-        if (pos < csv.size())
-            ++reader.Line;
-    }
-    if (!malformed)
-        malformed = csv_fini(&parser, CsvReader::OnField, CsvReader::OnRowEnd, &reader) != 0;
-    csv_free(&parser);
-    if (!malformed)
-        return std::nullopt;
-    return fileName + ":" + std::to_string(reader.NextRowLine) + ":" + std::to_string(reader.FieldCount + 1)
-           + ": malformed CSV: a quote may only open a field, and a quoted field must be closed "
-             "before the next comma or line end";
+    return fileName + ":" + std::to_string(line) + ":" + std::to_string(column + 1) + ": ";
 }
 
 // Builds the imported table from the rows as they are read: the header
@@ -303,7 +239,7 @@ public:
         // Read as UTF-8, a Windows-1252 text fails mostly in the name, with
         // a message that hides the cause.
         if (const auto bad = std::ranges::find_if_not(fields, IsUtf8); bad != fields.end()) {
-            errors_ = {Where(line, static_cast<std::size_t>(bad - fields.begin()))
+            errors_ = {Where(fileName_, line, static_cast<std::size_t>(bad - fields.begin()))
                        + "the text is not UTF-8 (saved as Windows-1252?): save it as CSV in UTF-8"};
             notUtf8_ = true;
             return;
@@ -332,7 +268,7 @@ public:
             Error(1, 0, "no header row");
         else if (headerOk_ && (units_ < 2 || units_ > EquipCapacity))
             // Reported before the errors of the rows, as the count is what is seen first.
-            errors_.insert(errors_.begin(), Where(lastLine_, 0) + std::to_string(units_)
+            errors_.insert(errors_.begin(), Where(fileName_, lastLine_, 0) + std::to_string(units_)
                                                 + " units, but a catalogue holds 2 to "
                                                 + std::to_string(EquipCapacity));
         if (!errors_.empty())
@@ -342,13 +278,9 @@ public:
     }
 
 private:
-    std::string Where(std::size_t line, std::size_t column) const
-    {
-        return fileName_ + ":" + std::to_string(line) + ":" + std::to_string(column + 1) + ": ";
-    }
     void Error(std::size_t line, std::size_t column, const std::string& message)
     {
-        errors_.push_back(Where(line, column) + message);
+        errors_.push_back(Where(fileName_, line, column) + message);
     }
 
     void ReadHeader(std::size_t line, std::span<const std::string> titles)
@@ -442,6 +374,74 @@ private:
     std::string storedName_, shown_;  // kept from row to row
 };
 
+// Rows as libcsv reads them, each handed on as it ends with the line it
+// starts on. The text is fed a line at a time, so the line a row ends on is
+// known; the line ends inside its quoted fields lead back to its first
+// line. The field strings are kept from row to row, so that reading
+// allocates nothing once the longest row has been read.
+struct CsvReader {
+    Importer* Rows = nullptr;
+    std::vector<std::string> Fields;  // the row's are the first FieldCount
+    std::size_t FieldCount = 0;
+    std::size_t Line = 1;
+    std::size_t BreaksInRow = 0;
+    std::size_t NextRowLine = 1;  // roughly: blank lines between rows are skipped
+
+    static void OnField(void* data, std::size_t size, void* self)
+    {
+        auto& reader = *static_cast<CsvReader*>(self);
+        const std::string_view field(static_cast<const char*>(data), data ? size : 0);
+        reader.BreaksInRow += LineEnds(field);
+        if (reader.FieldCount == reader.Fields.size())
+            reader.Fields.emplace_back();
+        reader.Fields[reader.FieldCount++].assign(field);
+    }
+    static void OnRowEnd(int, void* self)
+    {
+        auto& reader = *static_cast<CsvReader*>(self);
+        reader.Rows->OnRow(reader.Line - reader.BreaksInRow, {reader.Fields.data(), reader.FieldCount});
+        reader.FieldCount = 0;
+        reader.BreaksInRow = 0;
+        reader.NextRowLine = reader.Line + 1;
+    }
+};
+
+// Never trims: spaces are part of a name.
+int NoSpace(unsigned char) { return 0; }
+
+// Hands each row of the text to rows; returns the error that stopped the
+// reading, if any.
+std::optional<std::string> ReadRows(std::string_view csv, const std::string& fileName, Importer& rows)
+{
+    if (csv.starts_with(ByteOrderMark))
+        csv.remove_prefix(ByteOrderMark.size());
+    csv_parser parser;
+    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
+    csv_set_space_func(&parser, NoSpace);
+    csv_set_delim(&parser, Separator(csv));
+    CsvReader reader;
+    reader.Rows = &rows;
+    bool malformed = false;
+    for (std::size_t pos = 0; pos < csv.size();) {
+        const std::size_t end = NextLine(csv, pos);
+        malformed = csv_parse(&parser, csv.data() + pos, end - pos, CsvReader::OnField,
+                              CsvReader::OnRowEnd, &reader) != end - pos;
+        if (malformed)
+            break;
+        pos = end;
+        if (pos < csv.size())
+            ++reader.Line;
+    }
+    if (!malformed)
+        malformed = csv_fini(&parser, CsvReader::OnField, CsvReader::OnRowEnd, &reader) != 0;
+    csv_free(&parser);
+    if (!malformed)
+        return std::nullopt;
+    return Where(fileName, reader.NextRowLine, reader.FieldCount)
+           + "malformed CSV: a quote may only open a field, and a quoted field must be closed "
+             "before the next comma or line end";
+}
+
 // A field as RFC 4180 writes it: quoted when it holds a comma, quote or line break.
 void AppendCsvField(std::string& out, std::string_view field)
 {
@@ -530,13 +530,12 @@ EquipCsvImport ImportEquipCsv(std::string_view csv, const std::string& fileName,
 {
     EquipCsvImport result;
     if (csv.size() > MaxEquipCsvSize) {
-        result.Errors.push_back(fileName + ":1:1: the file is larger than a CSV file of 1024 unit types can be");
+        result.Errors.push_back(Where(fileName, 1, 0)
+                                + "the file is larger than a CSV file of 1024 unit types can be");
         return result;
     }
     Importer importer(fileName, current, result.Errors);
-    if (auto malformed = ReadRows(csv, fileName, [&](std::size_t line, std::span<const std::string> fields) {
-            importer.OnRow(line, fields);
-        })) {
+    if (auto malformed = ReadRows(csv, fileName, importer)) {
         result.Errors = {*malformed};
         return result;
     }
@@ -594,21 +593,17 @@ std::string ListedErrors(const std::vector<std::string>& errors)
 
 std::string Escaped(std::string_view text)
 {
+    // What is written as a backslash and a letter, and that letter.
+    constexpr std::string_view Lettered = "\"\\\n\r\t", Letters = "\"\\nrt";
     std::string escaped;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
         // The C1 controls, U+0080 to U+009F, are two bytes in UTF-8.
         const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
         char hex[8];
-        if (byte == '"' || byte == '\\') {
+        if (const std::size_t letter = Lettered.find(text[i]); letter != std::string_view::npos) {
             escaped += '\\';
-            escaped += text[i];
-        } else if (byte == '\n') {
-            escaped += "\\n";
-        } else if (byte == '\r') {
-            escaped += "\\r";
-        } else if (byte == '\t') {
-            escaped += "\\t";
+            escaped += Letters[letter];
         } else if (byte < 0x20 || byte == 0x7F) {
             std::snprintf(hex, sizeof hex, "\\x%02X", byte);
             escaped += hex;
