@@ -25,33 +25,40 @@
 
 namespace {
 
+// The fields drawn around a class's value, in the order they are drawn, and
+// how far above it they may go.
+constexpr std::pair<std::size_t, int> Drawn[] = {
+    {Field::SoftAttack, 3}, {Field::HardAttack, 3}, {Field::AirAttack, 2}, {Field::NavalAttack, 3},
+    {Field::GroundDefense, 3}, {Field::AirDefense, 3}, {Field::CloseDefense, 2}, {Field::Initiative, 4},
+    {Field::Range, 1}, {Field::Spotting, 1}, {Field::RangeDefenseMod, 3}, {Field::Movement, 2},
+    {Field::Fuel, 20}, {Field::Ammo, 4}};
+
 struct ClassProfile {
     std::uint8_t code;
     const char* noun;
-    // SoftAttack .. CloseDefense, Initiative, Range, Spotting, Movement, Fuel, Ammo, Cost
-    std::uint8_t soft, hard, air, naval, groundDef, airDef, closeDef;
-    std::uint8_t initiative, range, spotting, movement, fuel, ammo, cost;
+    std::uint8_t values[std::size(Drawn)];  // of the fields of Drawn
+    std::uint8_t cost;
 };
 
 constexpr ClassProfile Profiles[] = {
-    {1, "Rifles", 6, 1, 0, 0, 3, 4, 4, 6, 0, 2, 3, 20, 6, 10},
-    {2, "Tank", 6, 6, 0, 1, 8, 5, 2, 6, 0, 1, 5, 45, 7, 22},
-    {3, "Scout Car", 4, 2, 0, 0, 3, 3, 2, 8, 0, 3, 7, 40, 6, 14},
-    {4, "AT Gun", 3, 7, 0, 0, 4, 5, 2, 4, 0, 1, 3, 30, 6, 15},
-    {6, "Bunker", 8, 8, 0, 3, 14, 10, 10, 3, 1, 2, 1, 1, 10, 30},
-    {7, "Truck", 0, 0, 0, 0, 2, 1, 0, 1, 0, 1, 6, 50, 1, 3},
-    {8, "Howitzer", 8, 4, 0, 2, 3, 4, 2, 3, 2, 1, 3, 30, 6, 18},
-    {9, "Flak", 3, 2, 8, 0, 4, 6, 2, 4, 2, 2, 3, 30, 7, 16},
-    {10, "Fighter", 3, 2, 9, 1, 5, 7, 0, 8, 1, 4, 9, 50, 6, 28},
-    {11, "Bomber", 9, 6, 1, 6, 4, 6, 0, 5, 1, 3, 8, 55, 5, 30},
-    {13, "Air Transport", 0, 0, 0, 0, 2, 3, 0, 1, 0, 2, 10, 60, 1, 20},
-    {15, "Destroyer", 4, 4, 6, 9, 8, 8, 0, 5, 2, 3, 6, 60, 8, 40},
-    {16, "Battleship", 14, 12, 8, 20, 15, 12, 0, 6, 5, 3, 4, 80, 8, 120},
-    {17, "Carrier", 0, 0, 10, 0, 12, 14, 0, 3, 0, 5, 4, 80, 6, 130},
-    {18, "Transport Ship", 0, 0, 1, 0, 5, 3, 0, 1, 0, 2, 5, 70, 1, 15},
-    {19, "Battle Cruiser", 12, 10, 7, 16, 11, 9, 0, 6, 4, 3, 6, 75, 8, 95},
-    {20, "Cruiser", 9, 8, 7, 12, 9, 9, 0, 6, 3, 3, 6, 70, 8, 70},
-    {21, "Light Cruiser", 7, 6, 7, 10, 7, 8, 0, 6, 3, 3, 7, 65, 8, 50},
+    {1, "Rifles", 6, 1, 0, 0, 3, 4, 4, 6, 0, 2, 0, 3, 20, 6, 10},
+    {2, "Tank", 6, 6, 0, 1, 8, 5, 2, 6, 0, 1, 0, 5, 45, 7, 22},
+    {3, "Scout Car", 4, 2, 0, 0, 3, 3, 2, 8, 0, 3, 0, 7, 40, 6, 14},
+    {4, "AT Gun", 3, 7, 0, 0, 4, 5, 2, 4, 0, 1, 0, 3, 30, 6, 15},
+    {6, "Bunker", 8, 8, 0, 3, 14, 10, 10, 3, 1, 2, 0, 1, 1, 10, 30},
+    {7, "Truck", 0, 0, 0, 0, 2, 1, 0, 1, 0, 1, 0, 6, 50, 1, 3},
+    {8, "Howitzer", 8, 4, 0, 2, 3, 4, 2, 3, 2, 1, 0, 3, 30, 6, 18},
+    {9, "Flak", 3, 2, 8, 0, 4, 6, 2, 4, 2, 2, 0, 3, 30, 7, 16},
+    {10, "Fighter", 3, 2, 9, 1, 5, 7, 0, 8, 1, 4, 0, 9, 50, 6, 28},
+    {11, "Bomber", 9, 6, 1, 6, 4, 6, 0, 5, 1, 3, 0, 8, 55, 5, 30},
+    {13, "Air Transport", 0, 0, 0, 0, 2, 3, 0, 1, 0, 2, 0, 10, 60, 1, 20},
+    {15, "Destroyer", 4, 4, 6, 9, 8, 8, 0, 5, 2, 3, 0, 6, 60, 8, 40},
+    {16, "Battleship", 14, 12, 8, 20, 15, 12, 0, 6, 5, 3, 0, 4, 80, 8, 120},
+    {17, "Carrier", 0, 0, 10, 0, 12, 14, 0, 3, 0, 5, 0, 4, 80, 6, 130},
+    {18, "Transport Ship", 0, 0, 1, 0, 5, 3, 0, 1, 0, 2, 0, 5, 70, 1, 15},
+    {19, "Battle Cruiser", 12, 10, 7, 16, 11, 9, 0, 6, 4, 3, 0, 6, 75, 8, 95},
+    {20, "Cruiser", 9, 8, 7, 12, 9, 9, 0, 6, 3, 3, 0, 6, 70, 8, 70},
+    {21, "Light Cruiser", 7, 6, 7, 10, 7, 8, 0, 6, 3, 3, 0, 7, 65, 8, 50},
 };
 constexpr std::size_t ProfileCount = std::size(Profiles);
 
@@ -86,20 +93,8 @@ TEquipRecord MakeRecord(std::uint16_t code, const ClassProfile& p, std::size_t c
     r[Field::UnitCode] = static_cast<std::uint8_t>(code % 256);
     r[Field::UnitCode + 1] = static_cast<std::uint8_t>(code / 256);
     r[Field::UnitClass] = p.code;
-    r[Field::SoftAttack] = dice.Around(p.soft, 3);
-    r[Field::HardAttack] = dice.Around(p.hard, 3);
-    r[Field::AirAttack] = dice.Around(p.air, 2);
-    r[Field::NavalAttack] = dice.Around(p.naval, 3);
-    r[Field::GroundDefense] = dice.Around(p.groundDef, 3);
-    r[Field::AirDefense] = dice.Around(p.airDef, 3);
-    r[Field::CloseDefense] = dice.Around(p.closeDef, 2);
-    r[Field::Initiative] = dice.Around(p.initiative, 4);
-    r[Field::Range] = dice.Around(p.range, 1);
-    r[Field::Spotting] = dice.Around(p.spotting, 1);
-    r[Field::RangeDefenseMod] = dice.Around(0, 3);
-    r[Field::Movement] = dice.Around(p.movement, 2);
-    r[Field::Fuel] = dice.Around(p.fuel, 20);
-    r[Field::Ammo] = dice.Around(p.ammo, 4);
+    for (std::size_t i = 0; i < std::size(Drawn); ++i)
+        r[Drawn[i].first] = dice.Around(p.values[i], Drawn[i].second);
     r[Field::Cost] = dice.Around(p.cost, p.cost / 2);
     r[Field::MonthAvailable] = dice.Around(1, 11);
     r[Field::YearAvailable] = dice.Around(36, 9);
