@@ -6,12 +6,8 @@
 
 #include <iostream>
 
-namespace {
-
 // Missing or unreadable files and refused input, as diff(1) reports trouble.
 constexpr int TroubleStatus = 2;
-
-}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QItemSelectionModel>
 #include <QTableView>
 #include <QFileDialog>
 #include <QLineEdit>
