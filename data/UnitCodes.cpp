@@ -12,16 +12,6 @@ const std::array<std::string_view, CountryCount> CountryNames{
     "Spain",   "USSR",     "Sweden",   "Switzerland",    "United Kingdom", "Yugoslavia",
     "Nationalist", "Republican"};
 
-namespace {
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-}  // namespace
-
 std::optional<std::string_view> UnitClassName(std::uint8_t unitClass)
 {
     // By code; an empty entry is a code without a class.
@@ -64,8 +54,10 @@ bool SetCountryByName(std::uint16_t code, std::string_view name)
 bool SetCountryByName(TEquipRecord& record, std::string_view name)
 {
     std::fill_n(record.begin() + Field::Countries, 4, 0);
-    const auto found = std::ranges::find_if(
-        CountryNames, [&](std::string_view country) { return EqualIgnoringAsciiCase(country, name); });
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    const auto found = std::ranges::find_if(CountryNames, [&](std::string_view country) {
+        return std::ranges::equal(country, name, {}, lower, lower);
+    });
     if (found == CountryNames.end())
         return false;
     const std::size_t bit = static_cast<std::size_t>(found - CountryNames.begin()) + 1;
