@@ -35,9 +35,7 @@ std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& pos)
 {
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
     const std::uint8_t lead = byte(pos);
-    const int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                     : lead >= 0xF0 && lead < 0xF5                   ? 4
-                                                                     : 0;
+    const int length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
     if (length == 0 || pos + length > text.size())
         return std::nullopt;
     char32_t c = length == 1 ? lead : lead & (0x7F >> length);
