@@ -287,12 +287,13 @@ private:
     {
         for (std::size_t i = 0; i < titles.size(); ++i) {
             const std::string& title = titles[i];
-            const auto found = std::ranges::find(CsvColumns, title, &CsvColumn::Title);
-            if (found == CsvColumns.end())
+            const auto column = static_cast<std::size_t>(
+                std::ranges::find(CsvColumns, title, &CsvColumn::Title) - CsvColumns.begin());
+            if (column == CsvColumnCount)
                 Error(line, i, "unknown column " + Quoted(title));
-            else if (std::ranges::count(columns_, static_cast<std::size_t>(found - CsvColumns.begin())) > 0)
+            else if (std::ranges::count(columns_, column) > 0)
                 Error(line, i, "column " + Quoted(title) + " appears twice");
-            columns_.push_back(static_cast<std::size_t>(found - CsvColumns.begin()));
+            columns_.push_back(column);
         }
         if (std::ranges::count(columns_, Code) == 0)
             Error(line, 0, "the header has no \"code\" column");
@@ -312,20 +313,17 @@ private:
             record = current_.Records[code];
             name = current_.UnitNames[code];
         }
-        std::optional<std::size_t> rawField;
-        for (std::size_t i = 0; i < columns_.size(); ++i)
-            if (columns_[i] == Raw && !fields[i].empty())
-                rawField = i;
-        if (rawField) {
-            const std::string& text = fields[*rawField];
+        const auto rawField = static_cast<std::size_t>(std::ranges::find(columns_, Raw) - columns_.begin());
+        if (rawField < fields.size() && !fields[rawField].empty()) {
+            const std::string& text = fields[rawField];
             if (const auto raw = FromRaw(text))
                 record = *raw;
             else if (LooksLikeNumber(text))
-                Error(line, *rawField, "raw " + Quoted(text) + " was made a number, as a spreadsheet does when it "
-                                       "reads the column as numbers: open the file with raw as text");
+                Error(line, rawField, "raw " + Quoted(text) + " was made a number, as a spreadsheet does when it "
+                                      "reads the column as numbers: open the file with raw as text");
             else
-                Error(line, *rawField, "raw is not \"" + std::string(1, RawPrefix) + "\" and "
-                                           + std::to_string(2 * EquipRecordSize) + " hexadecimal digits");
+                Error(line, rawField, "raw is not \"" + std::string(1, RawPrefix) + "\" and "
+                                          + std::to_string(2 * EquipRecordSize) + " hexadecimal digits");
         } else if (!known) {
             Error(line, 0, "unit code " + std::to_string(code)
                                + " is beyond the current catalogue, so its raw record is needed");
