@@ -60,7 +60,6 @@ constexpr ClassProfile Profiles[] = {
     {20, "Cruiser", 9, 8, 7, 12, 9, 9, 0, 6, 3, 3, 0, 6, 70, 8, 70},
     {21, "Light Cruiser", 7, 6, 7, 10, 7, 8, 0, 6, 3, 3, 0, 7, 65, 8, 50},
 };
-constexpr std::size_t ProfileCount = std::size(Profiles);
 
 constexpr const char* CountryTags[CountryCount] = {
     "AUT", "BEL", "BUL", "CZE", "DEN", "FIN", "FRA", "GER", "GRE", "USA", "HUN", "TUR", "ITA",
@@ -146,7 +145,7 @@ void WriteDemoEquipment(const std::string& dir, std::uint16_t count)
     table->UnitCount = count;
     Dice dice;
     for (std::uint16_t code = 0; code < count; ++code) {
-        const ClassProfile& profile = Profiles[code % ProfileCount];
+        const ClassProfile& profile = Profiles[code % std::size(Profiles)];
         const std::size_t country = code % CountryCount;
         table->Records[code] = MakeRecord(code, profile, country, dice);
         table->UnitNames[code] = MakeName(code, profile, country);
