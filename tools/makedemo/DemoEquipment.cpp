@@ -110,10 +110,9 @@ std::string MakeName(std::uint16_t code, const ClassProfile& p, std::size_t coun
 // The units the tests rely on, changed from their drawn values.
 void MakeSpecial(TEquipTable& table)
 {
-    const std::uint16_t* same = DemoUnit::SameName.data();
-    table.UnitNames[same[0]] = "Assault Pioneers";
-    table.UnitNames[same[1]] = "ASSAULT PIONEERS";
-    table.UnitNames[same[2]] = "assault pioneers";
+    const char* const sameName[] = {"Assault Pioneers", "ASSAULT PIONEERS", "assault pioneers"};
+    for (std::size_t i = 0; i < DemoUnit::SameName.size(); ++i)
+        table.UnitNames[DemoUnit::SameName[i]] = sameName[i];
 
     TEquipRecord& fast = table.Records[DemoUnit::FastInfantry];
     fast[Field::UnitClass] = 1;
