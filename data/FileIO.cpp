@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <strings.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -102,9 +103,6 @@ struct Descriptor {
 struct TemporaryFile {
     std::string path;
     Descriptor file;
-    TemporaryFile() = default;
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile()
     {
         if (!path.empty())
@@ -303,12 +301,10 @@ std::string TargetOf(const std::string& path)
     struct stat st {};
     if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr)
+    const std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
+    if (!resolved)
         ThrowErrno();
-    std::string target = resolved;
-    std::free(resolved);
-    return target;
+    return resolved.get();
 }
 
 // The texts in bytes, each ended by a zero byte; what follows the last
