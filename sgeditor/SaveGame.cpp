@@ -213,7 +213,7 @@ void TSaveGame::SaveToFile(const std::string& path) const
         throw FileRefused("No save game is loaded, so there is nothing to save.");
     if (const std::string problem = SaveProblem(); !problem.empty())
         throw FileRefused(problem);
-    KeepFirstCopy(path);
+    KeepFirstCopies({path});
     ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data_.get()), length_));
 }
 
