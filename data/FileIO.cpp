@@ -496,17 +496,6 @@ void Inspect(Replacement& r)
     r.writable.fd = Open(r.target, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
 }
 
-// A new file of the file layer's beside target; false when the directory takes none.
-bool CreateBeside(TemporaryFile& temp, const std::string& target, const char* suffix)
-{
-    const std::string path = Beside(target, suffix);
-    temp.file.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (temp.file.fd < 0)
-        return false;
-    temp.path = path;
-    return true;
-}
-
 // A list of extended attribute names or a value, by a call that tells the
 // size it needs when given none; none when the call fails.
 template <class Call>
@@ -576,12 +565,15 @@ bool CarriesOver(const Replacement& r)
 // no new file, and so neither a journal.
 bool PrepareTemporary(Replacement& r)
 {
-    if (!CreateBeside(r.temp, r.target, NewSuffix)) {
+    const std::string temp = Beside(r.target, NewSuffix);
+    r.temp.file.fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (r.temp.file.fd < 0) {
         if (!r.exists)
             ThrowErrno();
         r.inPlace = true;
         return false;
     }
+    r.temp.path = temp;
     if (r.exists && !CarriesOver(r)) {
         r.inPlace = true;
         return true;
