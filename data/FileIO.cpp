@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -91,12 +92,7 @@ struct Descriptor {
         if (fd >= 0)
             close(fd);
     }
-    void Close()
-    {
-        const int closing = fd;
-        fd = -1;
-        CheckedClose(closing);
-    }
+    void Close() { CheckedClose(std::exchange(fd, -1)); }
 };
 
 // Removes a file on destruction unless its path was cleared.
@@ -165,10 +161,7 @@ File File::OpenExisting(const std::string& path, bool forWriting)
     return file;
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_)
-{
-    other.fd_ = -1;
-}
+File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 File::~File()
 {
@@ -216,9 +209,7 @@ std::optional<std::uint64_t> File::SkipHoles() const
 
 void File::Close()
 {
-    const int fd = fd_;
-    fd_ = -1;
-    CheckedClose(fd);
+    CheckedClose(std::exchange(fd_, -1));
 }
 
 std::string ReadFileStart(const std::string& path, std::size_t limit)
