@@ -21,7 +21,6 @@ public:
     static File OpenExisting(const std::string& path, bool forWriting);
 
     File(File&& other) noexcept;
-    File& operator=(File&&) = delete;
     ~File();
 
     std::size_t Size() const;
