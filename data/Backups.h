@@ -54,10 +54,6 @@ private:
 // (nor the run's directory, when this call made it). The oldest runs are
 // removed only once every copy is made.
 void KeepFirstCopies(const std::vector<std::string>& paths);
-inline void KeepFirstCopy(const std::string& path)
-{
-    KeepFirstCopies({path});
-}
 
 // Lets path be replaced without a copy for the rest of the run.
 void SaveWithoutCopy(const std::string& path);

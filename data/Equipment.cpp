@@ -32,10 +32,6 @@ std::string_view StorableName(const std::string& name)
     return text.substr(0, std::min(text.find_first_of("\r\x1A"), MaxUnitNameLength));
 }
 
-}  // namespace
-
-namespace {
-
 // The count and records of an equipment file, read by one read into a
 // buffer kept from one load to the next.
 struct EquipRecords {
@@ -158,10 +154,10 @@ void ReadNames(const std::string& path, std::size_t count, std::array<std::strin
 {
     File file = File::OpenExisting(path, false);
     NameReader reader(file);
-    bool ended = false;
+    // Once the text has ended, every further line reads empty, unread.
     for (std::size_t k = 0; k < count; ++k) {
         names[k].clear();
-        ended = ended || !reader.NextLine(names[k]);
+        reader.NextLine(names[k]);
     }
     file.Close();
 }

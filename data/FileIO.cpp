@@ -8,11 +8,13 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <strings.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -29,6 +31,34 @@ void CheckedClose(int fd)
 {
     if (close(fd) != 0 && errno != EINTR)
         ThrowErrno();
+}
+
+int Open(const std::string& path, int flags, mode_t mode = 0)
+{
+    const int fd = open(path.c_str(), flags, mode);
+    if (fd < 0)
+        ThrowErrno();
+    return fd;
+}
+
+struct stat StatOf(int fd)
+{
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        ThrowErrno();
+    return st;
+}
+
+// A read or a write, repeated while a signal interrupts it.
+template <class Call>
+std::size_t Retried(Call call)
+{
+    for (;;) {
+        if (const ssize_t n = call(); n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
+            ThrowErrno();
+    }
 }
 
 // A directory reads as "File access denied", as on the game's platform;
@@ -62,21 +92,13 @@ struct Descriptor {
         if (fd >= 0)
             close(fd);
     }
-    void Close()
-    {
-        const int closing = fd;
-        fd = -1;
-        CheckedClose(closing);
-    }
+    void Close() { CheckedClose(std::exchange(fd, -1)); }
 };
 
 // Removes a file on destruction unless its path was cleared.
 struct TemporaryFile {
     std::string path;
     Descriptor file;
-    TemporaryFile() = default;
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile()
     {
         if (!path.empty())
@@ -87,16 +109,8 @@ struct TemporaryFile {
 void WriteAt(int fd, const void* buffer, std::size_t size, off_t offset)
 {
     const auto* in = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = pwrite(fd, in + done, size - done, offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowErrno();
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    for (std::size_t done = 0; done < size;)
+        done += Retried([&] { return pwrite(fd, in + done, size - done, offset + static_cast<off_t>(done)); });
 }
 
 // Copies bytes [start, end) of from to the same offsets of to, reading only
@@ -116,15 +130,12 @@ void CopyData(int from, int to, off_t start, off_t end)
         data = std::max(data, pos);
         hole = hole < 0 ? end : std::min(hole, end);
         for (pos = data; pos < hole;) {
-            const ssize_t n = pread(from, buffer.data(), std::min<off_t>(buffer.size(), hole - pos), pos);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                ThrowErrno();
+            const auto size = static_cast<std::size_t>(std::min<off_t>(buffer.size(), hole - pos));
+            const std::size_t n = Retried([&] { return pread(from, buffer.data(), size, pos); });
             if (n == 0)
                 throw FileError(ErrorCode::ReadBeyondEnd);
-            WriteAt(to, buffer.data(), static_cast<std::size_t>(n), pos);
-            pos += n;
+            WriteAt(to, buffer.data(), n, pos);
+            pos += static_cast<off_t>(n);
         }
     }
     if (ftruncate(to, end) != 0)
@@ -142,23 +153,15 @@ mode_t DefaultCreationMode()
 
 File File::OpenExisting(const std::string& path, bool forWriting)
 {
-    const int fd = open(path.c_str(), (forWriting ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        ThrowErrno();
-    File file(fd);
-    struct stat st {};
-    if (fstat(fd, &st) != 0)
-        ThrowErrno();
+    File file(Open(path, (forWriting ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC));
+    const struct stat st = StatOf(file.fd_);
     CheckRegular(st, path);
     if (forWriting)
         CheckWritable(st);
     return file;
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_)
-{
-    other.fd_ = -1;
-}
+File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 File::~File()
 {
@@ -168,10 +171,7 @@ File::~File()
 
 std::size_t File::Size() const
 {
-    struct stat st {};
-    if (fstat(fd_, &st) != 0)
-        ThrowErrno();
-    return static_cast<std::size_t>(st.st_size);
+    return static_cast<std::size_t>(StatOf(fd_).st_size);
 }
 
 std::size_t File::ReadUpTo(void* buffer, std::size_t size) const
@@ -179,15 +179,10 @@ std::size_t File::ReadUpTo(void* buffer, std::size_t size) const
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = read(fd_, out + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowErrno();
-        }
+        const std::size_t n = Retried([&] { return read(fd_, out + done, size - done); });
         if (n == 0)
             break;
-        done += static_cast<std::size_t>(n);
+        done += n;
     }
     return done;
 }
@@ -214,9 +209,7 @@ std::optional<std::uint64_t> File::SkipHoles() const
 
 void File::Close()
 {
-    const int fd = fd_;
-    fd_ = -1;
-    CheckedClose(fd);
+    CheckedClose(std::exchange(fd_, -1));
 }
 
 std::string ReadFileStart(const std::string& path, std::size_t limit)
@@ -299,12 +292,10 @@ std::string TargetOf(const std::string& path)
     struct stat st {};
     if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr)
+    const std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
+    if (!resolved)
         ThrowErrno();
-    std::string target = resolved;
-    std::free(resolved);
-    return target;
+    return resolved.get();
 }
 
 // The texts in bytes, each ended by a zero byte; what follows the last
@@ -493,20 +484,7 @@ void Inspect(Replacement& r)
         return;
     CheckRegular(r.old, path);
     CheckWritable(r.old);
-    r.writable.fd = open(r.target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (r.writable.fd < 0)
-        ThrowErrno();
-}
-
-// A new file of the file layer's beside target; false when the directory takes none.
-bool CreateBeside(TemporaryFile& temp, const std::string& target, const char* suffix)
-{
-    const std::string path = Beside(target, suffix);
-    temp.file.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (temp.file.fd < 0)
-        return false;
-    temp.path = path;
-    return true;
+    r.writable.fd = Open(r.target, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
 }
 
 // A list of extended attribute names or a value, by a call that tells the
@@ -565,9 +543,7 @@ bool CarriesOver(const Replacement& r)
     if (r.old.st_nlink > 1)
         return false;
     const int fd = r.temp.file.fd;
-    struct stat st {};
-    if (fstat(fd, &st) != 0)
-        ThrowErrno();
+    const struct stat st = StatOf(fd);
     if ((st.st_uid != r.old.st_uid || st.st_gid != r.old.st_gid)
         && fchown(fd, r.old.st_uid, r.old.st_gid) != 0)
         return false;
@@ -580,12 +556,15 @@ bool CarriesOver(const Replacement& r)
 // no new file, and so neither a journal.
 bool PrepareTemporary(Replacement& r)
 {
-    if (!CreateBeside(r.temp, r.target, NewSuffix)) {
+    const std::string temp = Beside(r.target, NewSuffix);
+    r.temp.file.fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (r.temp.file.fd < 0) {
         if (!r.exists)
             ThrowErrno();
         r.inPlace = true;
         return false;
     }
+    r.temp.path = temp;
     if (r.exists && !CarriesOver(r)) {
         r.inPlace = true;
         return true;
@@ -596,9 +575,7 @@ bool PrepareTemporary(Replacement& r)
     const std::string_view bytes = r.file->bytes;
     WriteAt(fd, bytes.data(), bytes.size(), 0);
     if (r.file->keepTail && r.old.st_size > static_cast<off_t>(bytes.size())) {
-        Descriptor old(open(r.target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-        if (old.fd < 0)
-            ThrowErrno();
+        const Descriptor old(Open(r.target, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         CopyData(old.fd, fd, static_cast<off_t>(bytes.size()), r.old.st_size);
     }
     // The new bytes must be on the disk before they take the old file's name.
@@ -641,9 +618,7 @@ void WriteJournal(const std::vector<Replacement>& replacements, const std::strin
         entries.push_back({how, r.old.st_ino, r.target});
         targets.push_back(r.target);
     }
-    const Descriptor file(open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (file.fd < 0)
-        ThrowErrno();
+    const Descriptor file(Open(journal, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     const std::string bytes = JournalBytes(entries);
     WriteAt(file.fd, bytes.data(), bytes.size(), 0);
     if (fsync(file.fd) != 0)
@@ -690,9 +665,7 @@ void UndoUnjournaled(std::vector<Replacement>& replacements)
         if (r.renamed && !r.exists)
             unlink(r.target.c_str());
         if (r.written) {
-            const Descriptor file(open(r.target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-            if (file.fd < 0)
-                ThrowErrno();
+            const Descriptor file(Open(r.target, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
             WriteAt(file.fd, r.undo.data(), r.undo.size(), 0);
             if (ftruncate(file.fd, r.old.st_size) != 0 || fsync(file.fd) != 0)
                 ThrowErrno();
@@ -704,9 +677,7 @@ void UndoUnjournaled(std::vector<Replacement>& replacements)
 
 void SyncDirectory(const std::string& dir)
 {
-    const Descriptor d(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (d.fd < 0)
-        ThrowErrno();
+    const Descriptor d(Open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fsync(d.fd) != 0 && errno != EINVAL)  // EINVAL: a file system that keeps no order to flush
         ThrowErrno();
 }
@@ -799,15 +770,11 @@ void ReplaceFiles(const std::vector<NewFile>& files)
 
 void CopyFile(const std::string& from, const std::string& to)
 {
-    const Descriptor source(open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat st {};
-    if (source.fd < 0 || fstat(source.fd, &st) != 0)
-        ThrowErrno();
+    const Descriptor source(Open(from, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const struct stat st = StatOf(source.fd);
     CheckRegular(st, from);
     TemporaryFile copy;
-    copy.file.fd = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (copy.file.fd < 0)
-        ThrowErrno();
+    copy.file.fd = Open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     copy.path = to;  // an unfinished copy is removed
     CopyData(source.fd, copy.file.fd, 0, st.st_size);
     if (fsync(copy.file.fd) != 0)

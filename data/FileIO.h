@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // Checked file steps on the game's files. Every failure throws FileError
@@ -22,7 +21,6 @@ public:
     static File OpenExisting(const std::string& path, bool forWriting);
 
     File(File&& other) noexcept;
-    File& operator=(File&&) = delete;
     ~File();
 
     std::size_t Size() const;

@@ -25,24 +25,20 @@ std::uint16_t WordAt(const std::uint8_t* data, std::size_t length, std::size_t p
 }
 
 // A record starts with a unit code whose low byte is not zero, repeated ten
-// bytes further on. It must lie wholly within the file: fields beyond its
-// end could be edited but never saved.
-bool IsUnitRecord(const std::uint8_t* data, std::size_t length, std::size_t p)
-{
-    if (p + UnitRecordSize > length)
-        return false;
-    const std::uint8_t low = ByteAt(data, length, p + UnitField::TypeCode);
-    return low != 0 && low == ByteAt(data, length, p + UnitField::TypeCodeCopy)
-        && ByteAt(data, length, p + UnitField::TypeCode + 1) == ByteAt(data, length, p + UnitField::TypeCodeCopy + 1);
-}
-
-// The record test on a record known to lie within the file; plain byte
-// comparisons the compiler can run many at a time.
+// bytes further on: the test on a record known to lie within the file, by
+// plain byte comparisons the compiler can run many at a time.
 std::uint8_t PassesInside(const std::uint8_t* record)
 {
     return static_cast<std::uint8_t>((record[UnitField::TypeCode] != 0)
                                      & (record[UnitField::TypeCode] == record[UnitField::TypeCodeCopy])
                                      & (record[UnitField::TypeCode + 1] == record[UnitField::TypeCodeCopy + 1]));
+}
+
+// A record must lie wholly within the file: fields beyond its end could be
+// edited but never saved.
+bool IsUnitRecord(const std::uint8_t* data, std::size_t length, std::size_t p)
+{
+    return p + UnitRecordSize <= length && PassesInside(data + p) != 0;
 }
 
 // Whether the record tests a record apart, from pass on, make a run.
@@ -217,7 +213,7 @@ void TSaveGame::SaveToFile(const std::string& path) const
         throw FileRefused("No save game is loaded, so there is nothing to save.");
     if (const std::string problem = SaveProblem(); !problem.empty())
         throw FileRefused(problem);
-    KeepFirstCopy(path);
+    KeepFirstCopies({path});
     ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data_.get()), length_));
 }
 

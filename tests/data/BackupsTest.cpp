@@ -119,7 +119,7 @@ TEST(BackupsTest, RunOfABusySecondComesAfterItsNewest)
         fs::create_directories(backups + "/" + stamp + "_3");
     }
     SetBackupDir(backups);
-    KeepFirstCopy(file);
+    KeepFirstCopies({file});
     SetBackupDir("");
     int newRuns = 0;
     for (const std::string& run : Runs(backups))
@@ -188,7 +188,7 @@ TEST(BackupsTest, CopyFromAVeryLongWorkingDirectoryStaysInItsRun)
     ASSERT_EQ(chdir("game/here"), 0);
     SetGameDir("../");
     SetBackupDir(backups);
-    KeepFirstCopy("../EQUIP97.EQP");
+    KeepFirstCopies({"../EQUIP97.EQP"});
     SetBackupDir("");
     SetGameDir("");
     ASSERT_EQ(chdir(".."), 0);
@@ -252,13 +252,13 @@ TEST(BackupsTest, BackupDirFollowsTheXdgRules)
     set("HOME", nullptr);
     SetUpBackups();
     try {
-        KeepFirstCopy(data / "file");
+        KeepFirstCopies({data / "file"});
         ADD_FAILURE() << "no copy and no failure";
     } catch (const CopyFailed& failed) {
         EXPECT_STREQ(failed.what(), "neither XDG_DATA_HOME nor HOME names a directory to keep copies in");
     }
     SaveWithoutCopy(data / "file");
-    KeepFirstCopy(data / "file");
+    KeepFirstCopies({data / "file"});
     SetBackupDir("");
     set("XDG_DATA_HOME", dataHome ? dataHome->c_str() : nullptr);
     set("HOME", home ? home->c_str() : nullptr);
