@@ -32,7 +32,8 @@ protected:
             }
             seen = modal;
         });
-        watchdog.start(2000);
+        // Long enough that a loaded machine never trips it.
+        watchdog.start(10000);
     }
     void TearDown() override { SettingsDir.clear(); }
 
