@@ -3,9 +3,7 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
-#include <string>
 
-#include "data/Equipment.h"
 #include "data/UnitFields.h"
 
 class QComboBox;
@@ -41,10 +39,8 @@ public:
     void UpdateUnit(std::uint16_t code);
 
     QMenuBar* mnuMain;
-    QAction* mnuLoad;
     QAction* mnuSave;
     QAction* mnuBackup;
-    QAction* mnuReturn;
     QAction* mnuSearch;
     QAction* mnuUpdate;
     QAction* mnuCreate;
@@ -54,10 +50,8 @@ public:
     QAction* mnuExportCsv;
     QAction* mnuImportCsv;
 
-    QGroupBox* gbSystemOptions;
     QPushButton* btnLoad;
     QPushButton* btnSave;
-    QPushButton* btnBackup;
     QPushButton* btnReturn;
 
     QGroupBox* gbEditorOptions;
@@ -107,8 +101,6 @@ public slots:
     void seUnitCodeChange();
     // The user changed an attribute control (every one shares this handler).
     void edtUnitNameChange();
-    // Makes sure SettingsDir holds the start-up working directory.
-    void FormActivate();
     // The table was read again (here or by the save game editor), imported
     // or changed in size: shows the unit as it now is, the highest one
     // left when it is gone, dropping pending changes.
@@ -118,8 +110,6 @@ public slots:
     // table in memory (nothing is written until "Save File").
     void mnuExportCsvClick();
     void mnuImportCsvClick();
-    // Replaces the whole table, as an import does, and shows it.
-    void ImportTable(const TEquipTable& table);
 
     // Not closed by Escape or the window manager: only by btnReturnClick.
     void reject() override;
@@ -133,9 +123,7 @@ private:
     // Before another unit or the table is shown: asks whether to store the
     // pending changes, and stores them on Yes.
     void AskToStoreChanges();
-    void SetStatus(const QString& text);
     void PickGameDir();
-    void SetUnitCodeMaximum(int maximum);
     void ShowStep(const QUndoCommand* undone);
 };
 
