@@ -230,8 +230,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     systemMenu->addAction(QStringLiteral("&Load File"), this, &TfrmDV2SGEdit::btnLoadClick);
     systemMenu->addAction(QStringLiteral("Sa&ve File"), this, &TfrmDV2SGEdit::btnSaveClick);
     systemMenu->addSeparator();
-    systemMenu->addAction(QStringLiteral("Return to &Main Menu"), this,
-                          &TfrmDV2SGEdit::btnExitClick);
+    systemMenu->addAction(QStringLiteral("Return to &Main Menu"), this, &QDialog::accept);
     QMenu* editorMenu = menuBar->addMenu(QStringLiteral("Editor Options"));
     editorMenu->addAction(QStringLiteral("&Previous"), this, &TfrmDV2SGEdit::btnPrevClick);
     editorMenu->addAction(QStringLiteral("&Next"), this, &TfrmDV2SGEdit::btnNextClick);
@@ -256,7 +255,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
 
     connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnLoadClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnSaveClick);
-    connect(btnExit, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnExitClick);
+    connect(btnExit, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnPrev, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnPrevClick);
     connect(btnNext, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnNextClick);
     connect(btnUpdate, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnUpdateClick);
@@ -370,11 +369,6 @@ void TfrmDV2SGEdit::btnSaveClick()
         undoStack_->setClean();
         statusPanel_->setText(QStringLiteral("Save Game Data Saved"));
     });
-}
-
-void TfrmDV2SGEdit::btnExitClick()
-{
-    done(QDialog::Accepted);
 }
 
 void TfrmDV2SGEdit::askToStoreChanges()

@@ -65,7 +65,6 @@ public slots:
     void btnLoadClick();
     // Writes the image over the loaded file; unstored unit edits are not in it.
     void btnSaveClick();
-    void btnExitClick();
     // Step to the previous or next unit (wrapping), asking first whether to
     // store the shown unit's edits. Nothing happens before a load.
     void btnPrevClick();

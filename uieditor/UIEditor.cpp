@@ -143,8 +143,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
                              QStringLiteral("Reset all values to Default"), systemRow, this,
                              &TfrmDV2Edit::btnBackupClick);
     btnReturn = Button(QStringLiteral("btnReturn"), QStringLiteral("&Return to Main Menu"),
-                       QStringLiteral("Exit Program"), systemRow, this,
-                       &TfrmDV2Edit::btnReturnClick);
+                       QStringLiteral("Exit Program"), systemRow, this, &QDialog::accept);
     systemRow->addStretch();
     btnBackup->setVisible(false);
     window->addWidget(gbSystemOptions);
@@ -236,7 +235,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     attributes->addLayout(grid);
     attributes->addStretch(1);
 
-    sbStatus = new QStatusBar;
+    auto* sbStatus = new QStatusBar;
     sbStatus->setObjectName(QStringLiteral("sbStatus"));
     sbStatus->setSizeGripEnabled(false);
     lblStatus = new StatusPanel;
@@ -388,11 +387,6 @@ void TfrmDV2Edit::btnBackupClick()
     QMessageBox box(QMessageBox::NoIcon, AppTitle, QStringLiteral("Not Ready Yet"),
                     QMessageBox::Ok, this);
     box.exec();
-}
-
-void TfrmDV2Edit::btnReturnClick()
-{
-    accept();
 }
 
 void TfrmDV2Edit::reject() {}

@@ -12,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
-class QStatusBar;
 class QUndoCommand;
 class SpinField;
 class TfrmUnitTable;
@@ -70,7 +69,6 @@ public:
     // The numeric attributes, in the order of NumberFields.
     std::array<SpinField*, NumberFieldCount> seNumbers;
 
-    QStatusBar* sbStatus;
     QLabel* lblStatus;  // the status bar's one panel
 
     // Made at its first opening, then kept with its filter and sort order.
@@ -83,7 +81,6 @@ public slots:
     // Writes the table (not the pending control changes) to both files.
     void btnSaveClick();
     void btnBackupClick();
-    void btnReturnClick();
     // Steps to the previous or next unit, wrapping, after asking whether to
     // store pending changes.
     void btnPreviousClick();
@@ -111,7 +108,7 @@ public slots:
     void mnuExportCsvClick();
     void mnuImportCsvClick();
 
-    // Not closed by Escape or the window manager: only by btnReturnClick.
+    // Not closed by Escape or the window manager: only by "Return to Main Menu".
     void reject() override;
 
 protected:
