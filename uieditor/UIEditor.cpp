@@ -87,18 +87,11 @@ QVBoxLayout* Labelled(const QString& label, QWidget* control)
     return column;
 }
 
-SpinField* Spin(const QString& name, int minimum, int maximum, int digits)
-{
-    auto* spin = new SpinField(name, minimum, maximum, digits);
-    spin->setValueSilently(minimum);
-    return spin;
-}
-
 // A field of a numeric attribute, typing room as wide as its largest value.
 SpinField* Spin(const NumberField& field)
 {
-    auto* spin = Spin(Latin1(field.control), field.minimum, field.maximum,
-                      static_cast<int>(QString::number(field.maximum).size()));
+    auto* spin = new SpinField(Latin1(field.control), field.minimum, field.maximum,
+                               static_cast<int>(QString::number(field.maximum).size()));
     spin->setIncrement(field.multiple);
     spin->setAccessibleName(Latin1(field.label));
     return spin;
@@ -170,7 +163,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     window->addWidget(gbEditorOptions);
 
     // Unit attributes
-    seUnitCode = Spin(QStringLiteral("seUnitCode"), 1, UnitCodeMaximumBeforeLoad, UnitCodeDigits);
+    seUnitCode = new SpinField(QStringLiteral("seUnitCode"), 1, UnitCodeMaximumBeforeLoad, UnitCodeDigits);
     // The code in the field is always the unit shown, even in a table of
     // two unit types.
     seUnitCode->setStrictLimits(true);
