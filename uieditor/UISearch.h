@@ -55,7 +55,7 @@ public slots:
     void btnOKClick();
 
 protected:
-    // Escape does not close the dialog: it has no cancel button.
+    // Escape does not close the dialog: only its buttons do.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
