@@ -29,8 +29,9 @@ void Shield(QPainter& p)
 
 void Draw(QPainter& p, AttributeIcon icon)
 {
-    // Most pictures are shapes outlined alike.
+    // Most pictures are shapes outlined alike; the attack ones are filled alike.
     p.setPen(QPen(Outline, 1));
+    p.setBrush(AttackColor);
     switch (icon) {
     case AttributeIcon::None:
         break;
@@ -91,24 +92,20 @@ void Draw(QPainter& p, AttributeIcon icon)
         break;
     }
     case AttributeIcon::HardAttack:
-        p.setBrush(AttackColor);
         p.drawRoundedRect(QRectF(2, 11, 16, 5), 2, 2);
         p.drawRect(QRectF(6, 7, 7, 4));
         p.drawLine(QPointF(13, 8.5), QPointF(19, 8.5));
         break;
     case AttributeIcon::SoftAttack:
-        p.setBrush(AttackColor);
         p.drawEllipse(QPointF(10, 4.5), 3, 3);
         p.drawPolygon(QPolygonF({{6, 19}, {7, 9}, {13, 9}, {14, 19}}));
         break;
     case AttributeIcon::AirAttack:
-        p.setBrush(AttackColor);
         p.drawPolygon(QPolygonF({{10, 1}, {11.5, 7}, {19, 11}, {19, 12.5}, {11.5, 11}, {11, 16},
                                  {14, 18}, {14, 19}, {6, 19}, {6, 18}, {9, 16}, {8.5, 11},
                                  {1, 12.5}, {1, 11}, {8.5, 7}}));
         break;
     case AttributeIcon::NavalAttack:
-        p.setBrush(AttackColor);
         p.drawPolygon(QPolygonF({{1, 12}, {19, 12}, {16, 17}, {4, 17}}));
         p.drawRect(QRectF(7, 7, 6, 5));
         p.drawLine(QPointF(11, 9), QPointF(17, 7));
