@@ -71,33 +71,23 @@ TfrmSplash::TfrmSplash(QWidget* parent)
     JPEGImage1->move(0, 48);
     JPEGImage1->resize(JPEGImage1->sizeHint());
 
-    btnUEdit = Button(this, "btnUEdit", "Unit &Attribute Editor", 40, 129);
-    btnSGEdit = Button(this, "btnSGEdit", "&Save Game Editor", 216, 129);
+    QPushButton* btnUEdit = Button(this, "btnUEdit", "Unit &Attribute Editor", 40, 129);
+    QPushButton* btnSGEdit = Button(this, "btnSGEdit", "&Save Game Editor", 216, 129);
     btnExit = Button(this, "btnExit", "E&xit", 408, 59);
     setTabOrder(btnUEdit, btnSGEdit);
     setTabOrder(btnSGEdit, btnExit);
     PressFocusedButtonOnEnter(this);
-    connect(btnUEdit, &QPushButton::clicked, this, &TfrmSplash::btnUEditClick);
-    connect(btnSGEdit, &QPushButton::clicked, this, &TfrmSplash::btnSGEditClick);
-    connect(btnExit, &QPushButton::clicked, this, &TfrmSplash::btnExitClick);
+    // Each editor opens modally; the menu waits until it is closed. The
+    // editors have no parent window to hand the keyboard back to.
+    connect(btnUEdit, &QPushButton::clicked, this, [this] {
+        frmDV2Edit->exec();
+        activateWindow();
+    });
+    connect(btnSGEdit, &QPushButton::clicked, this, [this] {
+        frmDV2SGEdit->exec();
+        activateWindow();
+    });
+    connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
 
     move(QGuiApplication::primaryScreen()->availableGeometry().center() - rect().center());
-}
-
-void TfrmSplash::btnUEditClick()
-{
-    frmDV2Edit->exec();
-    // The editors have no parent window to hand the keyboard back to.
-    activateWindow();
-}
-
-void TfrmSplash::btnSGEditClick()
-{
-    frmDV2SGEdit->exec();
-    activateWindow();
-}
-
-void TfrmSplash::btnExitClick()
-{
-    close();
 }

@@ -15,15 +15,7 @@ public:
 
     QLabel* lblTitle;
     QLabel* JPEGImage1;
-    QPushButton* btnUEdit;
-    QPushButton* btnSGEdit;
     QPushButton* btnExit;
-
-public slots:
-    // Each editor opens modally; the menu waits until it is closed.
-    void btnUEditClick();
-    void btnSGEditClick();
-    void btnExitClick();
 };
 
 extern TfrmSplash* frmSplash;

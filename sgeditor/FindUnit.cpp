@@ -64,13 +64,14 @@ TfrmFindUnit::TfrmFindUnit(QWidget* parent) : QDialog(parent)
 
     PressFocusedButtonOnEnter(this);
     connect(btnSelect, &QPushButton::clicked, this, &TfrmFindUnit::btnSelectClick);
-    connect(btnExit, &QPushButton::clicked, this, &TfrmFindUnit::btnExitClick);
+    connect(btnExit, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmFindUnit::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormActivate();
+    // Rebuilt at every opening.
+    FillUnitList();
 }
 
 void TfrmFindUnit::keyPressEvent(QKeyEvent* event)
@@ -79,11 +80,6 @@ void TfrmFindUnit::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_Escape)
         return;
     QDialog::keyPressEvent(event);
-}
-
-void TfrmFindUnit::FormActivate()
-{
-    FillUnitList();
 }
 
 void TfrmFindUnit::FillUnitList()
@@ -100,8 +96,7 @@ void TfrmFindUnit::FillUnitList()
     for (int code = 1; code < Equipment.UnitCount; ++code) {
         const auto code16 = static_cast<std::uint16_t>(code);
         const auto country = CountryName(code16);
-        SetRow(sgUnit, code, FromCp1252(Equipment.UnitNames[code16]),
-               country ? QString::fromLatin1(country->data(), country->size()) : QString());
+        SetRow(sgUnit, code, FromCp1252(Equipment.UnitNames[code16]), Latin1(country));
     }
 }
 
@@ -114,9 +109,4 @@ void TfrmFindUnit::btnSelectClick()
 std::optional<std::uint16_t> TfrmFindUnit::ChosenCode() const
 {
     return result() == Accepted ? std::optional(chosenCode_) : std::nullopt;
-}
-
-void TfrmFindUnit::btnExitClick()
-{
-    reject();
 }

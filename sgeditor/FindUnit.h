@@ -24,15 +24,11 @@ public:
     QPushButton* btnExit;
 
 public slots:
-    // Rebuilds the list at every opening.
-    void FormActivate();
     // Fills the list from the equipment table: row 0 the titles, row r unit
     // code r; the title row ends up selected and the list shown from its top.
     void FillUnitList();
     // Closes, handing back the selected row's number (the title row's 0).
     void btnSelectClick();
-    // Closes the dialog, changing nothing.
-    void btnExitClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -34,7 +34,6 @@ TfrmDV2SGEdit* frmDV2SGEdit = nullptr;
 
 namespace {
 
-const QString UnitChangedText = QStringLiteral("Unit Information has been changed");
 const QString StoreQuestion =
     QStringLiteral("You have made changes to this unit.\rDo you wish to update this changes?");
 
@@ -144,7 +143,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     undoStack_ = new QUndoStack(this);
     MarkUnsavedChanges(this, undoStack_);
 
-    gbFileOption = MakeGroup(QStringLiteral("gbFileOption"), QStringLiteral("System Options"));
+    QGroupBox* gbFileOption = MakeGroup(QStringLiteral("gbFileOption"), QStringLiteral("System Options"));
     btnLoad = MakeButton(QStringLiteral("btnLoad"), QStringLiteral("&Load File"));
     btnSave = MakeButton(QStringLiteral("btnSave"), QStringLiteral("Sa&ve File"));
     btnExit = MakeButton(QStringLiteral("btnExit"), QStringLiteral("&Return to Main Menu"));
@@ -168,7 +167,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     edtTotalUnit = MakeReadOnly(QStringLiteral("edtTotalUnit"));
     sePrestige = new SpinField(QStringLiteral("sePrestige"), 0, MaxPrestige, 5);
 
-    GroupBox4 = MakeGroup(QStringLiteral("GroupBox4"), QStringLiteral("Unit"));
+    QGroupBox* GroupBox4 = MakeGroup(QStringLiteral("GroupBox4"), QStringLiteral("Unit"));
     seUnitCode = new SpinField(QStringLiteral("seUnitCode"), 1, DefaultHighestCode, 3);
     // A code field holds a code of the table, even in a table of two unit types.
     seUnitCode->setStrictLimits(true);
@@ -189,12 +188,8 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     AddLabelled(unitGrid, 3, 1, QStringLiteral("Fuel"), seFuel1);
     AddLabelled(unitGrid, 3, 2, QStringLiteral("Total Strength"), seTotalStr);
     AddLabelled(unitGrid, 3, 3, QStringLiteral("Current Strength"), seCurrentStr);
-    unitGrid->setColumnStretch(0, 2);
-    unitGrid->setColumnStretch(1, 1);
-    unitGrid->setColumnStretch(2, 2);
-    unitGrid->setColumnStretch(3, 1);
 
-    GroupBox3 = MakeGroup(QStringLiteral("GroupBox3"), QStringLiteral("Transport"));
+    QGroupBox* GroupBox3 = MakeGroup(QStringLiteral("GroupBox3"), QStringLiteral("Transport"));
     seTransportCode = new SpinField(QStringLiteral("seTransportCode"), 0, DefaultHighestCode, 3);
     seTransportCode->setStrictLimits(true);
     btnFindTransport =
@@ -207,10 +202,9 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     AddLabelled(transportGrid, 1, 0, QStringLiteral("Transport Name"), edtTransportName, 2);
     AddLabelled(transportGrid, 1, 2, QStringLiteral("Country"), edtTransportCountry);
     AddLabelled(transportGrid, 1, 3, QStringLiteral("Hex Code"), edtTransportHexCode);
-    transportGrid->setColumnStretch(0, 2);
-    transportGrid->setColumnStretch(1, 1);
-    transportGrid->setColumnStretch(2, 2);
-    transportGrid->setColumnStretch(3, 1);
+    for (QGridLayout* grid : {unitGrid, transportGrid})
+        for (int column = 0; column < 4; ++column)
+            grid->setColumnStretch(column, column % 2 == 0 ? 2 : 1);
 
     sbStatus = new QStatusBar;
     sbStatus->setObjectName(QStringLiteral("sbStatus"));
@@ -231,8 +225,27 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     unitInformation->addStretch();
     unitInformation->addWidget(sbStatus);
 
+    auto* menuBar = new QMenuBar;
+    QMenu* systemMenu = menuBar->addMenu(QStringLiteral("S&ystem Options"));
+    systemMenu->addAction(QStringLiteral("&Load File"), this, &TfrmDV2SGEdit::btnLoadClick);
+    systemMenu->addAction(QStringLiteral("Sa&ve File"), this, &TfrmDV2SGEdit::btnSaveClick);
+    systemMenu->addSeparator();
+    systemMenu->addAction(QStringLiteral("Return to &Main Menu"), this, &QDialog::accept);
+    QMenu* editorMenu = menuBar->addMenu(QStringLiteral("Editor Options"));
+    editorMenu->addAction(QStringLiteral("&Previous"), this, &TfrmDV2SGEdit::btnPrevClick);
+    editorMenu->addAction(QStringLiteral("&Next"), this, &TfrmDV2SGEdit::btnNextClick);
+    editorMenu->addAction(QStringLiteral("&Update"), this, &TfrmDV2SGEdit::btnUpdateClick);
+    AddUndoActions(editorMenu, undoStack_, [this](const QUndoCommand* step) { showStep(step); });
+    // V is "Save File"'s letter.
+    QMenu* viewMenu = menuBar->addMenu(QStringLiteral("V&iew"));
+    mnuSaveUnits = viewMenu->addAction(QStringLiteral("Unit &List..."), this,
+                                       &TfrmDV2SGEdit::mnuSaveUnitsClick);
+    mnuSaveUnits->setObjectName(QStringLiteral("mnuSaveUnits"));
+    mnuSaveUnits->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuSaveUnits->setEnabled(false);
+
     auto* window = Compact(new QVBoxLayout(this));
-    buildMenus();
+    window->setMenuBar(menuBar);
     window->addWidget(gbFileOption);
     window->addWidget(GroupBox1);
     window->addWidget(GroupBox2, 1);
@@ -242,19 +255,23 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
 
     connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnLoadClick);
     connect(btnSave, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnSaveClick);
-    connect(btnExit, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnExitClick);
+    connect(btnExit, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnPrev, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnPrevClick);
     connect(btnNext, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnNextClick);
     connect(btnUpdate, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnUpdateClick);
-    connect(btnFindUnit, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnFindUnitClick);
-    connect(btnFindTransport, &QPushButton::clicked, this, &TfrmDV2SGEdit::btnFindTransportClick);
+    connect(btnFindUnit, &QPushButton::clicked, this, [this] { SelectCode(seUnitCode); });
+    connect(btnFindTransport, &QPushButton::clicked, this, [this] { SelectCode(seTransportCode); });
     connect(sePrestige, &SpinField::valueChanged, this, &TfrmDV2SGEdit::sePrestigeChange);
-    connect(seUnitCode, &SpinField::valueChanged, this,
-            [this] { seTransportCodeChange(seUnitCode); });
-    connect(seTransportCode, &SpinField::valueChanged, this,
-            [this] { seTransportCodeChange(seTransportCode); });
+    connect(seUnitCode, &SpinField::valueChanged, this, [this](int code) {
+        markChanged();
+        ShowUnitType(code, edtUnitName, edtUnitCountry, edtHexCode);
+    });
+    connect(seTransportCode, &SpinField::valueChanged, this, [this](int code) {
+        markChanged();
+        ShowUnitType(code, edtTransportName, edtTransportCountry, edtTransportHexCode);
+    });
     for (SpinField* field : {seExperience, seFuel1, seCurrentStr})
-        connect(field, &SpinField::valueChanged, this, &TfrmDV2SGEdit::seExperienceChange);
+        connect(field, &SpinField::valueChanged, this, &TfrmDV2SGEdit::markChanged);
     connect(seCurrentStr, &SpinField::valueChanged, this,
             [this](int value) { wantedCurrentStr_ = value; });
     connect(seTotalStr, &SpinField::valueChanged, this, &TfrmDV2SGEdit::seTotalStrChange);
@@ -269,34 +286,11 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     resize(431, 472);
 }
 
-void TfrmDV2SGEdit::buildMenus()
-{
-    auto* menuBar = new QMenuBar;
-    QMenu* systemMenu = menuBar->addMenu(QStringLiteral("S&ystem Options"));
-    systemMenu->addAction(QStringLiteral("&Load File"), this, &TfrmDV2SGEdit::btnLoadClick);
-    systemMenu->addAction(QStringLiteral("Sa&ve File"), this, &TfrmDV2SGEdit::btnSaveClick);
-    systemMenu->addSeparator();
-    systemMenu->addAction(QStringLiteral("Return to &Main Menu"), this,
-                          &TfrmDV2SGEdit::btnExitClick);
-    QMenu* editorMenu = menuBar->addMenu(QStringLiteral("Editor Options"));
-    editorMenu->addAction(QStringLiteral("&Previous"), this, &TfrmDV2SGEdit::btnPrevClick);
-    editorMenu->addAction(QStringLiteral("&Next"), this, &TfrmDV2SGEdit::btnNextClick);
-    editorMenu->addAction(QStringLiteral("&Update"), this, &TfrmDV2SGEdit::btnUpdateClick);
-    AddUndoActions(editorMenu, undoStack_, [this](const QUndoCommand* step) { showStep(step); });
-    // V is "Save File"'s letter.
-    QMenu* viewMenu = menuBar->addMenu(QStringLiteral("V&iew"));
-    mnuSaveUnits = viewMenu->addAction(QStringLiteral("Unit &List..."), this,
-                                       &TfrmDV2SGEdit::mnuSaveUnitsClick);
-    mnuSaveUnits->setObjectName(QStringLiteral("mnuSaveUnits"));
-    mnuSaveUnits->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    mnuSaveUnits->setEnabled(false);
-    layout()->setMenuBar(menuBar);
-}
-
 void TfrmDV2SGEdit::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormActivate();
+    // Before any dialog can change the working directory.
+    CaptureSettingsDir();
 }
 
 void TfrmDV2SGEdit::keyPressEvent(QKeyEvent* event)
@@ -305,16 +299,6 @@ void TfrmDV2SGEdit::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_Escape)
         return;
     QDialog::keyPressEvent(event);
-}
-
-void TfrmDV2SGEdit::setStatus(const QString& text)
-{
-    statusPanel_->setText(text);
-}
-
-void TfrmDV2SGEdit::FormActivate()
-{
-    CaptureSettingsDir();
 }
 
 void TfrmDV2SGEdit::btnLoadClick()
@@ -352,7 +336,7 @@ void TfrmDV2SGEdit::btnLoadClick()
         GroupBox1->setEnabled(true);
         GroupBox2->setEnabled(true);
         mnuSaveUnits->setEnabled(true);
-        setStatus(ShownFileName(path) + QStringLiteral(" save game data loaded"));
+        statusPanel_->setText(ShownFileName(path) + QStringLiteral(" save game data loaded"));
     });
 }
 
@@ -383,13 +367,8 @@ void TfrmDV2SGEdit::btnSaveClick()
     RunCommand(this, [this] {
         image_.SaveToFile(targetFile_);
         undoStack_->setClean();
-        setStatus(QStringLiteral("Save Game Data Saved"));
+        statusPanel_->setText(QStringLiteral("Save Game Data Saved"));
     });
-}
-
-void TfrmDV2SGEdit::btnExitClick()
-{
-    done(QDialog::Accepted);
 }
 
 void TfrmDV2SGEdit::askToStoreChanges()
@@ -405,7 +384,7 @@ void TfrmDV2SGEdit::btnPrevClick()
     askToStoreChanges();
     currentUnit_ = currentUnit_ == 0 ? image_.UnitListCount() - 1 : currentUnit_ - 1;
     ShowSaveUnit(currentUnit_);
-    setStatus({});
+    statusPanel_->setText({});
 }
 
 void TfrmDV2SGEdit::btnNextClick()
@@ -415,7 +394,7 @@ void TfrmDV2SGEdit::btnNextClick()
     askToStoreChanges();
     currentUnit_ = currentUnit_ == image_.UnitListCount() - 1 ? 0 : currentUnit_ + 1;
     ShowSaveUnit(currentUnit_);
-    setStatus({});
+    statusPanel_->setText({});
 }
 
 void TfrmDV2SGEdit::btnUpdateClick()
@@ -424,17 +403,6 @@ void TfrmDV2SGEdit::btnUpdateClick()
         StoreSaveUnit(currentUnit_);
 }
 
-void TfrmDV2SGEdit::btnFindUnitClick()
-{
-    SelectCode(seUnitCode);
-}
-
-void TfrmDV2SGEdit::btnFindTransportClick()
-{
-    SelectCode(seTransportCode);
-}
-
-// The code picked in the unit selection list goes into field as if typed.
 void TfrmDV2SGEdit::SelectCode(SpinField* field)
 {
     frmFindUnit->exec();
@@ -452,7 +420,7 @@ void TfrmDV2SGEdit::mnuSaveUnitsClick()
     if (table.ChosenUnit() >= 0)
         currentUnit_ = table.ChosenUnit();
     ShowSaveUnit(currentUnit_);
-    setStatus({});
+    statusPanel_->setText({});
 }
 
 void TfrmDV2SGEdit::showStep(const QUndoCommand* step)
@@ -460,41 +428,28 @@ void TfrmDV2SGEdit::showStep(const QUndoCommand* step)
     if (const auto* units = dynamic_cast<const ChangeSaveUnits*>(step)) {
         currentUnit_ = units->FirstUnit();
         ShowSaveUnit(currentUnit_);
-        setStatus({});
+        statusPanel_->setText({});
     } else {
         // Only the prestige changed: the shown unit's edits stay.
         sePrestige->setValueSilently(image_.Prestige());
     }
 }
 
+void TfrmDV2SGEdit::markChanged()
+{
+    changed_ = true;
+    statusPanel_->setText(QStringLiteral("Unit Information has been changed"));
+}
+
 void TfrmDV2SGEdit::sePrestigeChange()
 {
     PushStep(undoStack_, new ChangePrestige(image_, static_cast<std::uint16_t>(sePrestige->value())));
-    changed_ = true;
-    setStatus(UnitChangedText);
-}
-
-void TfrmDV2SGEdit::seTransportCodeChange(SpinField* codeField)
-{
-    changed_ = true;
-    setStatus(UnitChangedText);
-    if (codeField == seUnitCode)
-        ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);
-    else
-        ShowUnitType(seTransportCode->value(), edtTransportName, edtTransportCountry,
-                     edtTransportHexCode);
-}
-
-void TfrmDV2SGEdit::seExperienceChange()
-{
-    changed_ = true;
-    setStatus(UnitChangedText);
+    markChanged();
 }
 
 void TfrmDV2SGEdit::seTotalStrChange()
 {
-    changed_ = true;
-    setStatus(UnitChangedText);
+    markChanged();
     // The current strength follows the total, yet a total typed digit by
     // digit (1 on the way to 12) must not lower it for good: it returns to
     // the value last shown or chosen as far as the total allows. A total of
@@ -550,6 +505,6 @@ void TfrmDV2SGEdit::StoreSaveUnit(int k)
     wantedCurrentStr_ = unit.CurrentStrength;
     PushStep(undoStack_, new ChangeSaveUnits(image_, {{k, unit}},
                                              QStringLiteral("Update of unit %1").arg(k + 1)));
-    setStatus(QStringLiteral("Unit Information Updated"));
+    statusPanel_->setText(QStringLiteral("Unit Information Updated"));
     changed_ = false;
 }

@@ -24,7 +24,6 @@ class TfrmDV2SGEdit : public QDialog {
 public:
     explicit TfrmDV2SGEdit(QWidget* parent = nullptr);
 
-    QGroupBox* gbFileOption;
     QPushButton* btnLoad;
     QPushButton* btnSave;
     QPushButton* btnExit;
@@ -39,7 +38,6 @@ public:
     QLineEdit* edtTotalUnit;
     SpinField* sePrestige;
 
-    QGroupBox* GroupBox4;
     SpinField* seUnitCode;
     QPushButton* btnFindUnit;
     QLineEdit* edtUnitName;
@@ -50,7 +48,6 @@ public:
     SpinField* seTotalStr;
     SpinField* seCurrentStr;
 
-    QGroupBox* GroupBox3;
     SpinField* seTransportCode;
     QPushButton* btnFindTransport;
     QLineEdit* edtTransportName;
@@ -62,25 +59,18 @@ public:
     QAction* mnuSaveUnits;
 
 public slots:
-    // Fixes SettingsDir before any dialog can change the working directory.
-    void FormActivate();
-
     // Reads or creates the settings, reloads the equipment table, lets the
     // user pick a save game and shows its first unit. A file without a unit
     // list, or too large, is refused and everything stays as it was.
     void btnLoadClick();
     // Writes the image over the loaded file; unstored unit edits are not in it.
     void btnSaveClick();
-    void btnExitClick();
     // Step to the previous or next unit (wrapping), asking first whether to
     // store the shown unit's edits. Nothing happens before a load.
     void btnPrevClick();
     void btnNextClick();
     // Stores the shown unit into the image.
     void btnUpdateClick();
-    // Let the user pick the shown unit's type or transport from the list.
-    void btnFindUnitClick();
-    void btnFindTransportClick();
     // Shows every unit in the table, asking first whether to store the shown
     // unit's edits; then shows the unit picked there, or the current one.
     void mnuSaveUnitsClick();
@@ -88,8 +78,6 @@ public slots:
     // Change handlers: they run whenever a shown value changes, by the user
     // or by the program, and mark the unit as changed.
     void sePrestigeChange();
-    void seTransportCodeChange(SpinField* codeField);
-    void seExperienceChange();
     void seTotalStrChange();
 
     // Fills the controls from unit k of the image; the change flag ends clear.
@@ -103,9 +91,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void buildMenus();
-    void setStatus(const QString& text);
+    void markChanged();
     void askToStoreChanges();
+    // The code picked in the unit selection list goes into field as if typed.
     void SelectCode(SpinField* field);
     // Keeps the codes within the table and shows the names they now have.
     void TableChanged();

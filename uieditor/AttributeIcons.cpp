@@ -13,11 +13,6 @@ const QColor Outline(40, 40, 40);
 const QColor AttackColor(190, 40, 30);
 const QColor DefenseColor(40, 90, 170);
 
-QPolygonF Polygon(std::initializer_list<QPointF> points)
-{
-    return QPolygonF(QList<QPointF>(points));
-}
-
 void Shield(QPainter& p)
 {
     QPainterPath shield;
@@ -26,50 +21,17 @@ void Shield(QPainter& p)
     shield.cubicTo(18, 12, 14, 16, 10, 19);
     shield.cubicTo(6, 16, 2, 12, 2, 4);
     shield.closeSubpath();
-    p.setPen(QPen(Outline, 1));
     p.setBrush(DefenseColor);
     p.drawPath(shield);
     p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::white);
 }
 
-void Tank(QPainter& p, const QColor& color)
-{
-    p.setPen(QPen(Outline, 1));
-    p.setBrush(color);
-    p.drawRoundedRect(QRectF(2, 11, 16, 5), 2, 2);
-    p.drawRect(QRectF(6, 7, 7, 4));
-    p.drawLine(QPointF(13, 8.5), QPointF(19, 8.5));
-}
-
-void Soldier(QPainter& p, const QColor& color)
-{
-    p.setPen(QPen(Outline, 1));
-    p.setBrush(color);
-    p.drawEllipse(QPointF(10, 4.5), 3, 3);
-    p.drawPolygon(Polygon({{6, 19}, {7, 9}, {13, 9}, {14, 19}}));
-}
-
-void Plane(QPainter& p, const QColor& color)
-{
-    p.setPen(QPen(Outline, 1));
-    p.setBrush(color);
-    p.drawPolygon(Polygon({{10, 1}, {11.5, 7}, {19, 11}, {19, 12.5}, {11.5, 11}, {11, 16}, {14, 18},
-                           {14, 19}, {6, 19}, {6, 18}, {9, 16}, {8.5, 11}, {1, 12.5}, {1, 11},
-                           {8.5, 7}}));
-}
-
-void Ship(QPainter& p, const QColor& color)
-{
-    p.setPen(QPen(Outline, 1));
-    p.setBrush(color);
-    p.drawPolygon(Polygon({{1, 12}, {19, 12}, {16, 17}, {4, 17}}));
-    p.drawRect(QRectF(7, 7, 6, 5));
-    p.drawLine(QPointF(11, 9), QPointF(17, 7));
-}
-
 void Draw(QPainter& p, AttributeIcon icon)
 {
+    // Most pictures are shapes outlined alike; the attack ones are filled alike.
+    p.setPen(QPen(Outline, 1));
+    p.setBrush(AttackColor);
     switch (icon) {
     case AttributeIcon::None:
         break;
@@ -80,9 +42,8 @@ void Draw(QPainter& p, AttributeIcon icon)
         p.drawEllipse(QPointF(10, 10), 5, 5);
         break;
     case AttributeIcon::Movement:
-        p.setPen(QPen(Outline, 1));
         p.setBrush(QColor(50, 150, 60));
-        p.drawPolygon(Polygon({{1, 7}, {11, 7}, {11, 2}, {19, 10}, {11, 18}, {11, 13}, {1, 13}}));
+        p.drawPolygon(QPolygonF({{1, 7}, {11, 7}, {11, 2}, {19, 10}, {11, 18}, {11, 13}, {1, 13}}));
         break;
     case AttributeIcon::Fuel: {
         QPainterPath drop;
@@ -90,13 +51,11 @@ void Draw(QPainter& p, AttributeIcon icon)
         drop.cubicTo(13, 7, 16, 10, 16, 13);
         drop.arcTo(QRectF(4, 7, 12, 12), 0, -180);
         drop.cubicTo(4, 10, 7, 7, 10, 1);
-        p.setPen(QPen(Outline, 1));
         p.setBrush(QColor(220, 140, 20));
         p.drawPath(drop);
         break;
     }
     case AttributeIcon::Ammo:
-        p.setPen(QPen(Outline, 1));
         p.setBrush(QColor(200, 160, 60));
         for (double x : {2.0, 8.0, 14.0}) {
             QPainterPath round;
@@ -118,16 +77,14 @@ void Draw(QPainter& p, AttributeIcon icon)
         p.drawLine(QPointF(1, 19), QPointF(19, 19));
         break;
     case AttributeIcon::Initiative:
-        p.setPen(QPen(Outline, 1));
         p.setBrush(QColor(250, 210, 30));
-        p.drawPolygon(Polygon({{12, 1}, {4, 11}, {9, 11}, {7, 19}, {16, 8}, {11, 8}, {14, 1}}));
+        p.drawPolygon(QPolygonF({{12, 1}, {4, 11}, {9, 11}, {7, 19}, {16, 8}, {11, 8}, {14, 1}}));
         break;
     case AttributeIcon::Spotting: {
         QPainterPath eye;
         eye.moveTo(1, 10);
         eye.quadTo(10, 1, 19, 10);
         eye.quadTo(10, 19, 1, 10);
-        p.setPen(QPen(Outline, 1));
         p.setBrush(Qt::white);
         p.drawPath(eye);
         p.setBrush(QColor(60, 120, 60));
@@ -135,16 +92,23 @@ void Draw(QPainter& p, AttributeIcon icon)
         break;
     }
     case AttributeIcon::HardAttack:
-        Tank(p, AttackColor);
+        p.drawRoundedRect(QRectF(2, 11, 16, 5), 2, 2);
+        p.drawRect(QRectF(6, 7, 7, 4));
+        p.drawLine(QPointF(13, 8.5), QPointF(19, 8.5));
         break;
     case AttributeIcon::SoftAttack:
-        Soldier(p, AttackColor);
+        p.drawEllipse(QPointF(10, 4.5), 3, 3);
+        p.drawPolygon(QPolygonF({{6, 19}, {7, 9}, {13, 9}, {14, 19}}));
         break;
     case AttributeIcon::AirAttack:
-        Plane(p, AttackColor);
+        p.drawPolygon(QPolygonF({{10, 1}, {11.5, 7}, {19, 11}, {19, 12.5}, {11.5, 11}, {11, 16},
+                                 {14, 18}, {14, 19}, {6, 19}, {6, 18}, {9, 16}, {8.5, 11},
+                                 {1, 12.5}, {1, 11}, {8.5, 7}}));
         break;
     case AttributeIcon::NavalAttack:
-        Ship(p, AttackColor);
+        p.drawPolygon(QPolygonF({{1, 12}, {19, 12}, {16, 17}, {4, 17}}));
+        p.drawRect(QRectF(7, 7, 6, 5));
+        p.drawLine(QPointF(11, 9), QPointF(17, 7));
         break;
     case AttributeIcon::GroundDefense:
         Shield(p);
@@ -153,7 +117,7 @@ void Draw(QPainter& p, AttributeIcon icon)
     case AttributeIcon::AirDefense:
         Shield(p);
         p.setBrush(Qt::NoBrush);
-        p.drawPolyline(Polygon({{6, 12}, {10, 7}, {14, 12}}));
+        p.drawPolyline(QPolygonF({{6, 12}, {10, 7}, {14, 12}}));
         break;
     case AttributeIcon::CloseDefense:
         Shield(p);

@@ -52,20 +52,26 @@ const QString CountryMissing = QStringLiteral(
     "unit again");
 
 QPushButton* Button(const QString& name, const QString& text, const QString& hint,
-                    QBoxLayout* row)
+                    QBoxLayout* row, TfrmDV2Edit* window, void (TfrmDV2Edit::*command)())
 {
     auto* button = new QPushButton(text);
     button->setObjectName(name);
     button->setToolTip(hint);
     button->setAutoDefault(false);
     row->addWidget(button);
+    QObject::connect(button, &QPushButton::clicked, window, command);
     return button;
 }
 
-QAction* MenuItem(QMenu* menu, const QString& name, const QString& text)
+// An item that gives the same command as button, in whatever state the
+// button is.
+QAction* MenuItem(QMenu* menu, const QString& name, const QString& text,
+                  QPushButton* button = nullptr)
 {
     QAction* item = menu->addAction(text);
     item->setObjectName(name);
+    if (button != nullptr)
+        QObject::connect(item, &QAction::triggered, button, &QPushButton::clicked);
     return item;
 }
 
@@ -81,18 +87,11 @@ QVBoxLayout* Labelled(const QString& label, QWidget* control)
     return column;
 }
 
-SpinField* Spin(const QString& name, int minimum, int maximum, int digits)
-{
-    auto* spin = new SpinField(name, minimum, maximum, digits);
-    spin->setValueSilently(minimum);
-    return spin;
-}
-
 // A field of a numeric attribute, typing room as wide as its largest value.
 SpinField* Spin(const NumberField& field)
 {
-    auto* spin = Spin(Latin1(field.control), field.minimum, field.maximum,
-                      static_cast<int>(QString::number(field.maximum).size()));
+    auto* spin = new SpinField(Latin1(field.control), field.minimum, field.maximum,
+                               static_cast<int>(QString::number(field.maximum).size()));
     spin->setIncrement(field.multiple);
     spin->setAccessibleName(Latin1(field.label));
     return spin;
@@ -126,17 +125,18 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     auto* window = new QVBoxLayout(this);
 
     // Buttons
-    gbSystemOptions = new QGroupBox(QStringLiteral("System Options"));
+    auto* gbSystemOptions = new QGroupBox(QStringLiteral("System Options"));
     gbSystemOptions->setObjectName(QStringLiteral("gbSystemOptions"));
     auto* systemRow = new QHBoxLayout(gbSystemOptions);
     btnLoad = Button(QStringLiteral("btnLoad"), QStringLiteral("&Load File"),
-                     QStringLiteral("Load Data File"), systemRow);
+                     QStringLiteral("Load Data File"), systemRow, this, &TfrmDV2Edit::btnLoadClick);
     btnSave = Button(QStringLiteral("btnSave"), QStringLiteral("Sa&ve File"),
-                     QStringLiteral("Save Data File"), systemRow);
-    btnBackup = Button(QStringLiteral("btnBackup"), QStringLiteral("&Backup"),
-                       QStringLiteral("Reset all values to Default"), systemRow);
+                     QStringLiteral("Save Data File"), systemRow, this, &TfrmDV2Edit::btnSaveClick);
+    auto* btnBackup = Button(QStringLiteral("btnBackup"), QStringLiteral("&Backup"),
+                             QStringLiteral("Reset all values to Default"), systemRow, this,
+                             &TfrmDV2Edit::btnBackupClick);
     btnReturn = Button(QStringLiteral("btnReturn"), QStringLiteral("&Return to Main Menu"),
-                       QStringLiteral("Exit Program"), systemRow);
+                       QStringLiteral("Exit Program"), systemRow, this, &QDialog::accept);
     systemRow->addStretch();
     btnBackup->setVisible(false);
     window->addWidget(gbSystemOptions);
@@ -145,21 +145,25 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     gbEditorOptions->setObjectName(QStringLiteral("gbEditorOptions"));
     auto* editorRow = new QHBoxLayout(gbEditorOptions);
     btnPrevious = Button(QStringLiteral("btnPrevious"), QStringLiteral("&Previous"),
-                         QStringLiteral("Previous Unit"), editorRow);
+                         QStringLiteral("Previous Unit"), editorRow, this,
+                         &TfrmDV2Edit::btnPreviousClick);
     btnNext = Button(QStringLiteral("btnNext"), QStringLiteral("&Next"),
-                     QStringLiteral("Next Unit"), editorRow);
+                     QStringLiteral("Next Unit"), editorRow, this, &TfrmDV2Edit::btnNextClick);
     btnSearch = Button(QStringLiteral("btnSearch"), QStringLiteral("&Search"),
-                       QStringLiteral("Search for a particular unit"), editorRow);
+                       QStringLiteral("Search for a particular unit"), editorRow, this,
+                       &TfrmDV2Edit::btnSearchClick);
     btnUpdate = Button(QStringLiteral("btnUpdate"), QStringLiteral("&Update"),
-                       QStringLiteral("Update changes to unit information"), editorRow);
+                       QStringLiteral("Update changes to unit information"), editorRow, this,
+                       &TfrmDV2Edit::btnUpdateClick);
     btnCreate = Button(QStringLiteral("btnCreate"), QStringLiteral("&Create Unit"),
-                       QStringLiteral("Create a new unit"), editorRow);
+                       QStringLiteral("Create a new unit"), editorRow, this,
+                       &TfrmDV2Edit::btnCreateClick);
     editorRow->addStretch();
     gbEditorOptions->setEnabled(false);
     window->addWidget(gbEditorOptions);
 
     // Unit attributes
-    seUnitCode = Spin(QStringLiteral("seUnitCode"), 1, UnitCodeMaximumBeforeLoad, UnitCodeDigits);
+    seUnitCode = new SpinField(QStringLiteral("seUnitCode"), 1, UnitCodeMaximumBeforeLoad, UnitCodeDigits);
     // The code in the field is always the unit shown, even in a table of
     // two unit types.
     seUnitCode->setStrictLimits(true);
@@ -224,7 +228,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     attributes->addLayout(grid);
     attributes->addStretch(1);
 
-    sbStatus = new QStatusBar;
+    auto* sbStatus = new QStatusBar;
     sbStatus->setObjectName(QStringLiteral("sbStatus"));
     sbStatus->setSizeGripEnabled(false);
     lblStatus = new StatusPanel;
@@ -245,16 +249,15 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuMain->setObjectName(QStringLiteral("mnuMain"));
     window->setMenuBar(mnuMain);
     QMenu* system = mnuMain->addMenu(QStringLiteral("S&ystem Options"));
-    mnuLoad = MenuItem(system, QStringLiteral("mnuLoad"), QStringLiteral("&Load File"));
-    mnuSave = MenuItem(system, QStringLiteral("mnuSave"), QStringLiteral("Sa&ve File"));
-    mnuBackup = MenuItem(system, QStringLiteral("mnuBackup"), QStringLiteral("&Backup"));
+    MenuItem(system, QStringLiteral("mnuLoad"), QStringLiteral("&Load File"), btnLoad);
+    mnuSave = MenuItem(system, QStringLiteral("mnuSave"), QStringLiteral("Sa&ve File"), btnSave);
+    mnuBackup = MenuItem(system, QStringLiteral("mnuBackup"), QStringLiteral("&Backup"), btnBackup);
     system->addSeparator();
-    mnuReturn = MenuItem(system, QStringLiteral("mnuReturn"),
-                         QStringLiteral("Return to &Main Menu"));
+    MenuItem(system, QStringLiteral("mnuReturn"), QStringLiteral("Return to &Main Menu"), btnReturn);
     QMenu* editor = mnuMain->addMenu(QStringLiteral("&Editor Options"));
-    mnuSearch = MenuItem(editor, QStringLiteral("mnuSearch"), QStringLiteral("&Search"));
-    mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"));
-    mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"));
+    mnuSearch = MenuItem(editor, QStringLiteral("mnuSearch"), QStringLiteral("&Search"), btnSearch);
+    mnuUpdate = MenuItem(editor, QStringLiteral("mnuUpdate"), QStringLiteral("&Update"), btnUpdate);
+    mnuCreate = MenuItem(editor, QStringLiteral("mnuCreate"), QStringLiteral("&Create"), btnCreate);
     editor->addSeparator();
     std::tie(mnuUndo, mnuRedo) = AddUndoActions(
         editor, EquipmentDoc().History(), [this](const QUndoCommand* step) { ShowStep(step); });
@@ -269,26 +272,8 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     mnuImportCsv = MenuItem(tools, QStringLiteral("mnuImportCsv"), QStringLiteral("&Import from CSV..."));
     connect(mnuExportCsv, &QAction::triggered, this, &TfrmDV2Edit::mnuExportCsvClick);
     connect(mnuImportCsv, &QAction::triggered, this, &TfrmDV2Edit::mnuImportCsvClick);
-
-    // Each menu item gives the same command as its button.
-    connect(mnuLoad, &QAction::triggered, this, &TfrmDV2Edit::btnLoadClick);
-    connect(mnuSave, &QAction::triggered, this, &TfrmDV2Edit::btnSaveClick);
-    connect(mnuBackup, &QAction::triggered, this, &TfrmDV2Edit::btnBackupClick);
-    connect(mnuReturn, &QAction::triggered, this, &TfrmDV2Edit::btnReturnClick);
-    connect(mnuSearch, &QAction::triggered, this, &TfrmDV2Edit::btnSearchClick);
-    connect(mnuUpdate, &QAction::triggered, this, &TfrmDV2Edit::btnUpdateClick);
-    connect(mnuCreate, &QAction::triggered, this, &TfrmDV2Edit::btnCreateClick);
     connect(mnuUnitTable, &QAction::triggered, this, &TfrmDV2Edit::mnuUnitTableClick);
     MarkUnsavedChanges(this, EquipmentDoc().History());
-    connect(btnLoad, &QPushButton::clicked, this, &TfrmDV2Edit::btnLoadClick);
-    connect(btnSave, &QPushButton::clicked, this, &TfrmDV2Edit::btnSaveClick);
-    connect(btnBackup, &QPushButton::clicked, this, &TfrmDV2Edit::btnBackupClick);
-    connect(btnReturn, &QPushButton::clicked, this, &TfrmDV2Edit::btnReturnClick);
-    connect(btnPrevious, &QPushButton::clicked, this, &TfrmDV2Edit::btnPreviousClick);
-    connect(btnNext, &QPushButton::clicked, this, &TfrmDV2Edit::btnNextClick);
-    connect(btnSearch, &QPushButton::clicked, this, &TfrmDV2Edit::btnSearchClick);
-    connect(btnUpdate, &QPushButton::clicked, this, &TfrmDV2Edit::btnUpdateClick);
-    connect(btnCreate, &QPushButton::clicked, this, &TfrmDV2Edit::btnCreateClick);
     connect(seUnitCode, &SpinField::valueChanged, this, &TfrmDV2Edit::seUnitCodeChange);
     // Only the user's edits: ShowUnit fills the controls without these.
     connect(edtUnitName, &QLineEdit::textEdited, this, &TfrmDV2Edit::edtUnitNameChange);
@@ -305,8 +290,12 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
 void TfrmDV2Edit::ShowUnit(std::uint16_t code)
 {
     const TEquipRecord& record = Equipment.Records[code];
-    // The other editor may have loaded the table since the limit was set.
-    SetUnitCodeMaximum(Equipment.UnitCount - 1);
+    {
+        // The other editor may have loaded the table since the limit was
+        // set. A new limit is not the user picking a unit.
+        const QSignalBlocker quiet(seUnitCode);
+        seUnitCode->setMaximum(Equipment.UnitCount - 1);
+    }
     seUnitCode->setValueSilently(code);
     edtUnitName->setText(FromCp1252(Equipment.UnitNames[code]));
     edtHexCode->setText(QString::fromStdString(
@@ -341,7 +330,7 @@ void TfrmDV2Edit::UpdateUnit(std::uint16_t code)
         for (std::size_t i = 0; i < NumberFieldCount; ++i)
             StoreValue(code, NumberFields[i], seNumbers[i]->value());
     });
-    SetStatus(QStringLiteral("Unit information has been updated"));
+    lblStatus->setText(QStringLiteral("Unit information has been updated"));
 }
 
 void TfrmDV2Edit::btnLoadClick()
@@ -352,7 +341,7 @@ void TfrmDV2Edit::btnLoadClick()
         else
             PickGameDir();
         const std::string recovered = EquipmentDoc().Load(EquipFilePath(), NameFilePath());
-        SetStatus(QStringLiteral("Files loaded"));
+        lblStatus->setText(QStringLiteral("Files loaded"));
         CurrentUnit = 1;
         ShowUnit(CurrentUnit);
         gbEditorOptions->setEnabled(true);
@@ -382,7 +371,7 @@ void TfrmDV2Edit::btnSaveClick()
 {
     RunCommand(this, [this] {
         EquipmentDoc().Save(EquipFilePath(), NameFilePath());
-        SetStatus(QStringLiteral("EQUIP97.EQP and EQUIP97.TXT has been saved"));
+        lblStatus->setText(QStringLiteral("EQUIP97.EQP and EQUIP97.TXT has been saved"));
     });
 }
 
@@ -391,11 +380,6 @@ void TfrmDV2Edit::btnBackupClick()
     QMessageBox box(QMessageBox::NoIcon, AppTitle, QStringLiteral("Not Ready Yet"),
                     QMessageBox::Ok, this);
     box.exec();
-}
-
-void TfrmDV2Edit::btnReturnClick()
-{
-    accept();
 }
 
 void TfrmDV2Edit::reject() {}
@@ -418,7 +402,7 @@ void TfrmDV2Edit::StepTo(std::uint16_t code)
     AskToStoreChanges();
     CurrentUnit = code;
     ShowUnit(CurrentUnit);
-    SetStatus({});
+    lblStatus->setText({});
 }
 
 void TfrmDV2Edit::AskToStoreChanges()
@@ -444,7 +428,7 @@ void TfrmDV2Edit::btnUpdateClick()
     seUnitCode->setEnabled(true);
     UpdateUnit(CurrentUnit);
     UnitChanged = false;
-    SetStatus(QStringLiteral("Unit Information has been updated"));
+    lblStatus->setText(QStringLiteral("Unit Information has been updated"));
 }
 
 void TfrmDV2Edit::btnCreateClick()
@@ -460,9 +444,8 @@ void TfrmDV2Edit::btnCreateClick()
     }
     CurrentUnit = static_cast<std::uint16_t>(code);
     seUnitCode->setEnabled(false);
-    SetUnitCodeMaximum(code);
     ShowUnit(CurrentUnit);
-    SetStatus(QStringLiteral("Unit created"));
+    lblStatus->setText(QStringLiteral("Unit created"));
 }
 
 // After an undo or redo: the unit the step changed, dropping pending changes.
@@ -476,7 +459,7 @@ void TfrmDV2Edit::ShowStep(const QUndoCommand* undone)
         CurrentUnit = 1;
     seUnitCode->setEnabled(true);
     ShowUnit(CurrentUnit);
-    SetStatus({});
+    lblStatus->setText({});
 }
 
 void TfrmDV2Edit::mnuUnitTableClick()
@@ -504,18 +487,15 @@ void TfrmDV2Edit::mnuImportCsvClick()
 {
     if (!HasUnit())
         return;  // before the first load there is no game to import into
-    if (const auto table = ImportTableFromCsv(this))
-        ImportTable(*table);
-}
-
-void TfrmDV2Edit::ImportTable(const TEquipTable& table)
-{
-    EquipmentDoc().Import(QStringLiteral("Import from CSV"), table);
+    const auto table = ImportTableFromCsv(this);
+    if (table == nullptr)
+        return;
+    EquipmentDoc().Import(QStringLiteral("Import from CSV"), *table);
     seUnitCode->setEnabled(true);
     if (!HasUnit())
         CurrentUnit = 1;
     ShowUnit(CurrentUnit);
-    SetStatus(QStringLiteral("Unit information has been imported"));
+    lblStatus->setText(QStringLiteral("Unit information has been imported"));
 }
 
 void TfrmDV2Edit::seUnitCodeChange()
@@ -529,12 +509,7 @@ void TfrmDV2Edit::seUnitCodeChange()
 void TfrmDV2Edit::edtUnitNameChange()
 {
     UnitChanged = true;
-    SetStatus(QStringLiteral("Unit Information has been changed"));
-}
-
-void TfrmDV2Edit::FormActivate()
-{
-    CaptureSettingsDir();
+    lblStatus->setText(QStringLiteral("Unit Information has been changed"));
 }
 
 void TfrmDV2Edit::TableReloaded()
@@ -551,22 +526,11 @@ void TfrmDV2Edit::TableReloaded()
 void TfrmDV2Edit::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    FormActivate();
+    // SettingsDir is the start-up working directory.
+    CaptureSettingsDir();
 }
 
 bool TfrmDV2Edit::HasUnit() const
 {
     return CurrentUnit >= 1 && CurrentUnit < Equipment.UnitCount;
-}
-
-void TfrmDV2Edit::SetStatus(const QString& text)
-{
-    lblStatus->setText(text);
-}
-
-void TfrmDV2Edit::SetUnitCodeMaximum(int maximum)
-{
-    // A new limit is not the user picking a unit.
-    const QSignalBlocker quiet(seUnitCode);
-    seUnitCode->setMaximum(maximum);
 }

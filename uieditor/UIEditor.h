@@ -3,9 +3,7 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
-#include <string>
 
-#include "data/Equipment.h"
 #include "data/UnitFields.h"
 
 class QComboBox;
@@ -14,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
-class QStatusBar;
 class QUndoCommand;
 class SpinField;
 class TfrmUnitTable;
@@ -41,10 +38,8 @@ public:
     void UpdateUnit(std::uint16_t code);
 
     QMenuBar* mnuMain;
-    QAction* mnuLoad;
     QAction* mnuSave;
     QAction* mnuBackup;
-    QAction* mnuReturn;
     QAction* mnuSearch;
     QAction* mnuUpdate;
     QAction* mnuCreate;
@@ -54,10 +49,8 @@ public:
     QAction* mnuExportCsv;
     QAction* mnuImportCsv;
 
-    QGroupBox* gbSystemOptions;
     QPushButton* btnLoad;
     QPushButton* btnSave;
-    QPushButton* btnBackup;
     QPushButton* btnReturn;
 
     QGroupBox* gbEditorOptions;
@@ -76,7 +69,6 @@ public:
     // The numeric attributes, in the order of NumberFields.
     std::array<SpinField*, NumberFieldCount> seNumbers;
 
-    QStatusBar* sbStatus;
     QLabel* lblStatus;  // the status bar's one panel
 
     // Made at its first opening, then kept with its filter and sort order.
@@ -89,7 +81,6 @@ public slots:
     // Writes the table (not the pending control changes) to both files.
     void btnSaveClick();
     void btnBackupClick();
-    void btnReturnClick();
     // Steps to the previous or next unit, wrapping, after asking whether to
     // store pending changes.
     void btnPreviousClick();
@@ -107,8 +98,6 @@ public slots:
     void seUnitCodeChange();
     // The user changed an attribute control (every one shares this handler).
     void edtUnitNameChange();
-    // Makes sure SettingsDir holds the start-up working directory.
-    void FormActivate();
     // The table was read again (here or by the save game editor), imported
     // or changed in size: shows the unit as it now is, the highest one
     // left when it is gone, dropping pending changes.
@@ -118,10 +107,8 @@ public slots:
     // table in memory (nothing is written until "Save File").
     void mnuExportCsvClick();
     void mnuImportCsvClick();
-    // Replaces the whole table, as an import does, and shows it.
-    void ImportTable(const TEquipTable& table);
 
-    // Not closed by Escape or the window manager: only by btnReturnClick.
+    // Not closed by Escape or the window manager: only by "Return to Main Menu".
     void reject() override;
 
 protected:
@@ -133,9 +120,7 @@ private:
     // Before another unit or the table is shown: asks whether to store the
     // pending changes, and stores them on Yes.
     void AskToStoreChanges();
-    void SetStatus(const QString& text);
     void PickGameDir();
-    void SetUnitCodeMaximum(int maximum);
     void ShowStep(const QUndoCommand* undone);
 };
 

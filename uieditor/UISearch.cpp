@@ -66,7 +66,7 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent)
     // The controls stand where the design puts them; the window keeps its size.
     setFixedSize(337, 289);
 
-    rgSearch = new QGroupBox(QStringLiteral("Search Criteria"), this);
+    auto* rgSearch = new QGroupBox(QStringLiteral("Search Criteria"), this);
     rgSearch->setObjectName(QStringLiteral("rgSearch"));
     rgSearch->setGeometry(8, 8, 321, 41);
     rbUnitCode = new QRadioButton(QStringLiteral("Unit Code"), rgSearch);
@@ -86,14 +86,14 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent)
                      QStringLiteral("To click next matching unit, click Find again"), this,
                      {256, 56, 75, 25});
 
-    lblSearch = new QLabel(QStringLiteral("Search String"), this);
+    auto* lblSearch = new QLabel(QStringLiteral("Search String"), this);
     lblSearch->setObjectName(QStringLiteral("lblSearch"));
     lblSearch->move(8, 80);
     edtSearch = new QLineEdit(this);
     edtSearch->setObjectName(QStringLiteral("edtSearch"));
     edtSearch->setGeometry(8, 96, 321, 21);
 
-    gbResult = new QGroupBox(QStringLiteral("Search Result"), this);
+    auto* gbResult = new QGroupBox(QStringLiteral("Search Result"), this);
     gbResult->setObjectName(QStringLiteral("gbResult"));
     gbResult->setGeometry(8, 128, 321, 113);
     gbResult->setEnabled(false);
@@ -119,7 +119,7 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent)
     PressFocusedButtonOnEnter(this);
     connect(btnFind, &QPushButton::clicked, this, &TfrmSearch::btnFindClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmSearch::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmSearch::btnCancelClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::optional<std::int32_t> TfrmSearch::ParseInteger(const QString& text)
@@ -175,8 +175,7 @@ void TfrmSearch::ShowFound()
     edtUnitName->setText(FromCp1252(Equipment.UnitNames[SearchPosition]));
     edtUnitCode->setText(QString::number(SearchPosition));
     const auto country = CountryName(SearchPosition);
-    edtCountry->setText(country ? QString::fromLatin1(country->data(), country->size())
-                                : QString());
+    edtCountry->setText(Latin1(country));
 }
 
 void TfrmSearch::btnFindClick()
@@ -197,11 +196,6 @@ std::optional<std::uint16_t> TfrmSearch::ChosenUnit() const
     if (result() != Accepted || !IsShowable(SearchPosition))
         return std::nullopt;
     return SearchPosition;
-}
-
-void TfrmSearch::btnCancelClick()
-{
-    reject();
 }
 
 void TfrmSearch::keyPressEvent(QKeyEvent* event)

@@ -5,8 +5,6 @@
 #include <optional>
 
 class QCheckBox;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -40,14 +38,11 @@ public:
     // The integer grammar of FindByCode; none for any other text.
     static std::optional<std::int32_t> ParseInteger(const QString& text);
 
-    QGroupBox* rgSearch;
-    QRadioButton* rbUnitCode;  // rgSearch's choices
+    QRadioButton* rbUnitCode;  // the search criteria
     QRadioButton* rbUnitName;
     QCheckBox* cbSearch;
     QPushButton* btnFind;
-    QLabel* lblSearch;
     QLineEdit* edtSearch;
-    QGroupBox* gbResult;
     QLineEdit* edtUnitCode;
     QLineEdit* edtCountry;
     QLineEdit* edtUnitName;
@@ -58,10 +53,9 @@ public slots:
     void btnFindClick();
     // Closes, handing back ChosenUnit.
     void btnOKClick();
-    void btnCancelClick();
 
 protected:
-    // Escape does not close the dialog: it has no cancel button.
+    // Escape does not close the dialog: only its buttons do.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
