@@ -21,7 +21,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "widgets/BulkEditDialog.h"
 #include "widgets/EnterKey.h"
 #include "widgets/SpinField.h"
 #include "widgets/UndoActions.h"
@@ -119,21 +118,6 @@ public:
             painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
         }
     }
-};
-
-// Keeps Ctrl+E ("Change Selected...") working while a line edit has the
-// focus, which would otherwise take it as "end of line".
-class LeaveShortcut : public QObject {
-public:
-    LeaveShortcut(QObject* parent, QKeySequence shortcut) : QObject(parent), shortcut_(shortcut) {}
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        return event->type() == QEvent::ShortcutOverride &&
-               QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == shortcut_;
-    }
-
-private:
-    QKeySequence shortcut_;
 };
 
 // A table whose first columns stay in view while it scrolls right: a
@@ -293,8 +277,6 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     edtFilter->setClearButtonEnabled(true);
     auto* filterLabel = new QLabel(QStringLiteral("&Filter:"));
     filterLabel->setBuddy(edtFilter);
-    const QKeySequence bulkShortcut(Qt::CTRL | Qt::Key_E);
-    edtFilter->installEventFilter(new LeaveShortcut(edtFilter, bulkShortcut));
     btnBulkEdit = new QPushButton(QStringLiteral("Change Selected..."));
     btnBulkEdit->setObjectName(QStringLiteral("btnBulkEdit"));
     btnBulkEdit->setToolTip(QStringLiteral("Change one value of every selected row (Ctrl+E)"));
@@ -320,8 +302,8 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     view->ShareRows();
     frozen_ = view->frozen;
     frozen_->setItemDelegate(new CellDelegate(frozen_));
-    view_->installEventFilter(this);
-    frozen_->installEventFilter(this);
+    for (QWidget* watched : std::initializer_list<QWidget*>{edtFilter, view_, frozen_})
+        watched->installEventFilter(this);
 
     lblStatus = new QLabel;
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
@@ -344,7 +326,7 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     edit->addSeparator();
     mnuBulkEdit = edit->addAction(QStringLiteral("&Change Selected..."));
     mnuBulkEdit->setObjectName(QStringLiteral("mnuBulkEdit"));
-    mnuBulkEdit->setShortcut(bulkShortcut);
+    mnuBulkEdit->setShortcut(Qt::CTRL | Qt::Key_E);
 
     auto* window = new QVBoxLayout(this);
     window->setMenuBar(menu);
@@ -363,8 +345,6 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
         connect(rows_, signal, this, &TableWindow::showRowCount);
     connect(rows_, &QAbstractItemModel::modelReset, this, &TableWindow::showRowCount);
     connect(rows_, &QAbstractItemModel::layoutChanged, this, &TableWindow::showRowCount);
-    // Rows added or removed by an undo: sorted and filtered anew.
-    connect(model_, &QAbstractItemModel::modelReset, rows_, &QSortFilterProxyModel::invalidate);
     reopened();
 
     // Wide enough for every column, up to a width that fits a small screen.
@@ -381,14 +361,13 @@ QComboBox* TableWindow::addChoiceFilter(const QString& name, const QString& labe
     list->setObjectName(name);
     list->addItem(AllItems);
     list->addItems(items);
-    list->setProperty("column", column);
     // Wide enough for the longest item without measuring them at each opening.
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     list->setMinimumContentsLength(16);
     const int at = filterRow_->indexOf(btnBulkEdit) - 1;
     filterRow_->insertWidget(at, new QLabel(label));
     filterRow_->insertWidget(at + 1, list);
-    choiceFilters_.append(list);
+    choiceFilters_.append({list, column});
     connect(list, &QComboBox::currentIndexChanged, this, &TableWindow::filterChanged);
     return list;
 }
@@ -435,9 +414,9 @@ void TableWindow::filterChanged()
 {
     rows_->name = edtFilter->text();
     rows_->chosen.clear();
-    for (QComboBox* list : choiceFilters_)
+    for (const auto& [list, column] : choiceFilters_)
         if (list->currentIndex() > 0)
-            rows_->chosen.append({list->property("column").toInt(), list->currentText()});
+            rows_->chosen.append({column, list->currentText()});
     rows_->Refilter();
     showRowCount();
 }
@@ -458,9 +437,13 @@ void TableWindow::pick(const QModelIndex& index)
 
 // Enter on the table picks the current row; Enter that ends a cell's edit
 // comes from the cell's editor and is not a pick. The keyboard stays with
-// the table when an edit in the frozen columns ends.
+// the table when an edit in the frozen columns ends. Ctrl+E ("Change
+// Selected...") works from the filter box, which would take it as "end of
+// line".
 bool TableWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == edtFilter && event->type() == QEvent::ShortcutOverride)
+        return QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == mnuBulkEdit->shortcut();
     if (watched == frozen_ && event->type() == QEvent::FocusIn)
         view_->setFocus();
     if (watched != view_ || event->type() != QEvent::KeyPress)
