@@ -1,6 +1,5 @@
 #include "uieditor/EquipmentModel.h"
 
-#include <QUndoStack>
 #include <algorithm>
 
 #include "data/Equipment.h"

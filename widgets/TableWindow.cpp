@@ -16,7 +16,6 @@
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QUndoStack>
 #include <QValidator>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -344,7 +343,6 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(rows_, signal, this, &TableWindow::showRowCount);
     connect(rows_, &QAbstractItemModel::modelReset, this, &TableWindow::showRowCount);
-    connect(rows_, &QAbstractItemModel::layoutChanged, this, &TableWindow::showRowCount);
     reopened();
 
     // Wide enough for every column, up to a width that fits a small screen.
