@@ -161,8 +161,6 @@ public:
         frozen->setSelectionBehavior(selectionBehavior());
         frozen->setSelectionMode(selectionMode());
         frozen->setEditTriggers(editTriggers());
-        frozen->horizontalHeader()->setSortIndicator(horizontalHeader()->sortIndicatorSection(),
-                                                     horizontalHeader()->sortIndicatorOrder());
         frozen->setSortingEnabled(isSortingEnabled());
         frozen->verticalHeader()->hide();
         frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
@@ -210,13 +208,7 @@ protected:
     }
 
 private:
-    int FrozenWidth() const
-    {
-        int width = 0;
-        for (int column = 0; column < frozenColumns_; ++column)
-            width += columnWidth(column);
-        return width;
-    }
+    int FrozenWidth() const { return horizontalHeader()->sectionPosition(frozenColumns_); }
     void PlaceFrozen()
     {
         frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
