@@ -194,7 +194,6 @@ void EquipmentModel::StepChanged()
     const int rows = std::max(Equipment.UnitCount - 1, 0);
     if (rows != rows_)
         Reload();
-    else if (rows_ > 0) {
+    else if (rows_ > 0)
         emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
-    }
 }
