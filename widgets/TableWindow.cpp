@@ -153,17 +153,13 @@ public:
             });
     }
 
-    // Called once the model and the selection model are set.
+    // Called once the model and the sort order are set; the rest of their
+    // setup the window gives both views alike.
     void ShareRows()
     {
         frozen->setModel(model());
         frozen->setSelectionModel(selectionModel());
-        frozen->setSelectionBehavior(selectionBehavior());
-        frozen->setSelectionMode(selectionMode());
-        frozen->setEditTriggers(editTriggers());
         frozen->setSortingEnabled(isSortingEnabled());
-        frozen->verticalHeader()->hide();
-        frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
         for (int column = 0; column < model()->columnCount(); ++column)
             frozen->setColumnHidden(column, column >= frozenColumns_);
     }
@@ -279,22 +275,24 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
 
     auto* view = new FrozenColumnsView(layout.frozenColumns);
     view_ = view;
+    frozen_ = view->frozen;
     view_->setObjectName(layout.viewName);
     view_->setModel(rows_);
-    view_->setItemDelegate(new CellDelegate(view_));
     view_->setSortingEnabled(true);
     view_->sortByColumn(0, Qt::AscendingOrder);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // A double click picks the row, so editing starts by typing or F2.
-    view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    view_->verticalHeader()->hide();
-    view_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     view->ShareRows();
-    frozen_ = view->frozen;
-    frozen_->setItemDelegate(new CellDelegate(frozen_));
-    for (QWidget* watched : std::initializer_list<QWidget*>{edtFilter, view_, frozen_})
-        watched->installEventFilter(this);
+    for (QTableView* shown : {view_, frozen_}) {
+        shown->setItemDelegate(new CellDelegate(shown));
+        shown->setSelectionBehavior(QAbstractItemView::SelectRows);
+        shown->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        // A double click picks the row, so editing starts by typing or F2.
+        shown->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+        shown->verticalHeader()->hide();
+        shown->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+        shown->installEventFilter(this);
+        connect(shown, &QAbstractItemView::doubleClicked, this, &TableWindow::pick);
+    }
+    edtFilter->installEventFilter(this);
 
     lblStatus = new QLabel;
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
@@ -329,8 +327,6 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     connect(btnBulkEdit, &QPushButton::clicked, this, &TableWindow::btnBulkEditClick);
     connect(mnuBulkEdit, &QAction::triggered, this, &TableWindow::btnBulkEditClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    for (QTableView* shown : {view_, frozen_})
-        connect(shown, &QAbstractItemView::doubleClicked, this, &TableWindow::pick);
     PressFocusedButtonOnEnter(this);
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(rows_, signal, this, &TableWindow::showRowCount);
