@@ -39,17 +39,13 @@ FieldLimits LimitsOf(const TSaveGameUnit& shown, SaveUnitField field)
 
 TSaveGameUnit ShownUnit(const TSaveGameUnit& stored)
 {
-    const auto bounded = [&](SaveUnitField field) {
-        const FieldLimits limits = LimitsOf(stored, field);
-        return std::clamp(FieldValue(stored, field), limits.minimum, limits.maximum);
-    };
     TSaveGameUnit shown = stored;
-    shown.TypeCode = static_cast<std::uint16_t>(bounded(SaveUnitField::TypeCode));
-    shown.TransportCode = static_cast<std::uint16_t>(bounded(SaveUnitField::TransportCode));
-    shown.Experience = static_cast<std::uint16_t>(bounded(SaveUnitField::Experience));
-    shown.TotalStrength = static_cast<std::uint8_t>(bounded(SaveUnitField::TotalStrength));
-    if (shown.TotalStrength != 0)
-        shown.CurrentStrength = std::min(stored.CurrentStrength, shown.TotalStrength);
+    for (SaveUnitField field : {SaveUnitField::TypeCode, SaveUnitField::TransportCode,
+                                SaveUnitField::Experience})
+        shown = WithField(shown, field, FieldValue(stored, field));
+    // A total strength of 0 leaves the current strength as stored.
+    if (stored.TotalStrength != 0)
+        shown = WithField(shown, SaveUnitField::TotalStrength, stored.TotalStrength);
     return shown;
 }
 

@@ -2,8 +2,6 @@
 
 #include "widgets/TableWindow.h"
 
-class QTableView;
-class QUndoStack;
 class SaveUnitsModel;
 class TSaveGame;
 

@@ -37,10 +37,7 @@ QString UnitTypeName(int code)
 
 QString UnitTypeCountry(int code)
 {
-    if (!IsTableCode(code))
-        return {};
-    const auto country = CountryName(static_cast<std::uint16_t>(code));
-    return country ? QString::fromLatin1(country->data(), country->size()) : QString();
+    return IsTableCode(code) ? Latin1(CountryName(static_cast<std::uint16_t>(code))) : QString();
 }
 
 QString UnitTypeHexCode(int code)

@@ -7,7 +7,6 @@
 #include "sgeditor/SaveUnitLimits.h"
 
 class QUndoStack;
-class TSaveGame;
 
 // The name, country and hex code of a unit code as the save game editor
 // shows them: empty for no unit (transport 0) and for a code the loaded

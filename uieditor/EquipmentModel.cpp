@@ -1,6 +1,5 @@
 #include "uieditor/EquipmentModel.h"
 
-#include <QUndoStack>
 #include <algorithm>
 
 #include "data/Equipment.h"
@@ -11,13 +10,6 @@
 #include "widgets/Cp1252.h"
 #include "widgets/TableWindow.h"
 
-namespace {
-
-QString NumberLabel(const NumberField& field)
-{
-    return QString::fromLatin1(field.label.data(), field.label.size());
-}
-
 QStringList CountryList()
 {
     QStringList names;
@@ -25,8 +17,6 @@ QStringList CountryList()
         names << Latin1(name);
     return names;
 }
-
-}  // namespace
 
 QValidator::State UnitNameValidator::validate(QString& input, int&) const
 {
@@ -113,7 +103,7 @@ QVariant EquipmentModel::headerData(int section, Qt::Orientation orientation, in
     case UnitName: return QStringLiteral("Unit Name");
     case UnitType: return QStringLiteral("Unit Type");
     case Country: return QStringLiteral("Country");
-    default: return NumberLabel(NumberOf(section));
+    default: return Latin1(NumberOf(section).label);
     }
 }
 
@@ -167,7 +157,7 @@ int EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int column
                              int value, bool apply)
 {
     const NumberField& field = NumberOf(column);
-    const BulkEditDialog::Column limits{NumberLabel(field), field.minimum, field.maximum,
+    const BulkEditDialog::Column limits{Latin1(field.label), field.minimum, field.maximum,
                                         field.multiple};
     const auto store = [&](std::uint16_t code) {
         StoreValue(code, field, BulkEditDialog::Apply(limits, operation, value, ShownValue(code, field)));
@@ -204,7 +194,6 @@ void EquipmentModel::StepChanged()
     const int rows = std::max(Equipment.UnitCount - 1, 0);
     if (rows != rows_)
         Reload();
-    else if (rows_ > 0) {
+    else if (rows_ > 0)
         emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
-    }
 }

@@ -7,6 +7,9 @@
 
 struct NumberField;
 
+// The country names, in the order of the lists that offer them.
+QStringList CountryList();
+
 // A unit name as the names file can hold it: what is saved is what was
 // typed (a line break would end the name there).
 class UnitNameValidator : public QValidator {

@@ -6,7 +6,6 @@
 #include "uieditor/EquipmentModel.h"
 #include "widgets/Cp1252.h"
 
-
 TfrmUnitTable::TfrmUnitTable(QWidget* parent) : TfrmUnitTable(new EquipmentModel, parent) {}
 
 TfrmUnitTable::TfrmUnitTable(EquipmentModel* model, QWidget* parent)
@@ -23,13 +22,10 @@ TfrmUnitTable::TfrmUnitTable(EquipmentModel* model, QWidget* parent)
     for (int code = 0; code <= 255; ++code)
         if (const auto name = UnitClassName(static_cast<std::uint8_t>(code)))
             types << Latin1(*name);
-    QStringList countries;
-    for (std::string_view name : CountryNames)
-        countries << Latin1(name);
     cbFilterType = addChoiceFilter(QStringLiteral("cbFilterType"), QStringLiteral("Unit Type:"),
                                    EquipmentModel::UnitType, types);
     cbFilterCountry = addChoiceFilter(QStringLiteral("cbFilterCountry"), QStringLiteral("Country:"),
-                                      EquipmentModel::Country, countries);
+                                      EquipmentModel::Country, CountryList());
 }
 
 void TfrmUnitTable::Reload()

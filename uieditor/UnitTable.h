@@ -3,8 +3,6 @@
 #include "widgets/TableWindow.h"
 
 class EquipmentModel;
-class QComboBox;
-class QTableView;
 
 // Every unit type of the equipment table at a glance: sorted, filtered,
 // edited in place or many rows at once. Opened modally from the attribute

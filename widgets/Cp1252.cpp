@@ -4,11 +4,6 @@
 
 namespace {
 
-QChar FromByte(unsigned char b)
-{
-    return QChar(static_cast<char16_t>(CodePointOfCp1252(b)));
-}
-
 int ToByte(QChar c)
 {
     const auto b = Cp1252OfCodePoint(c.unicode());
@@ -22,7 +17,7 @@ QString FromCp1252(std::string_view bytes)
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
     for (char b : bytes)
-        text.append(FromByte(static_cast<unsigned char>(b)));
+        text.append(QChar(static_cast<char16_t>(CodePointOfCp1252(static_cast<unsigned char>(b)))));
     return text;
 }
 

@@ -5,16 +5,12 @@
 
 namespace {
 
-// A carriage return in the program's texts starts a new line.
-QString Lines(QString text)
-{
-    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-}
-
 QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                 const QString& text, QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, title, Lines(text), buttons, parent);
+    // A carriage return in the program's texts starts a new line.
+    QMessageBox box(icon, title, QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')), buttons,
+                    parent);
     // The texts carry file names and what the user typed: never markup.
     box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());

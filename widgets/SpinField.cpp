@@ -34,7 +34,7 @@ int SpinField::value() const
     return ok ? bounded(typed) : minimum_;
 }
 
-void SpinField::display(int value)
+void SpinField::setValue(int value)
 {
     const QString shown = QString::number(bounded(value));
     // Before the text: the line edit validates it too.
@@ -43,15 +43,10 @@ void SpinField::display(int value)
         lineEdit()->setText(shown);
 }
 
-void SpinField::setValue(int value)
-{
-    display(value);
-}
-
 void SpinField::setValueSilently(int value)
 {
     silent_ = true;
-    display(value);
+    setValue(value);
     lastValue_ = this->value();
     silent_ = false;
 }
@@ -60,7 +55,7 @@ void SpinField::setRange(int minimum, int maximum)
 {
     minimum_ = minimum;
     maximum_ = std::max(minimum, maximum);
-    display(value());
+    setValue(value());
     textChanged();
 }
 
@@ -119,7 +114,7 @@ void SpinField::fixup(QString& input) const
 void SpinField::focusOutEvent(QFocusEvent* event)
 {
     QAbstractSpinBox::focusOutEvent(event);
-    display(value());
+    setValue(value());
 }
 
 QSize SpinField::sizeHint() const

@@ -57,7 +57,6 @@ protected:
 
 private:
     int bounded(qint64 value) const;
-    void display(int value);
     void textChanged();
 
     int minimum_ = 0;

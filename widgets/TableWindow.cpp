@@ -16,12 +16,10 @@
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QUndoStack>
 #include <QValidator>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "widgets/BulkEditDialog.h"
 #include "widgets/EnterKey.h"
 #include "widgets/SpinField.h"
 #include "widgets/UndoActions.h"
@@ -121,21 +119,6 @@ public:
     }
 };
 
-// Keeps Ctrl+E ("Change Selected...") working while a line edit has the
-// focus, which would otherwise take it as "end of line".
-class LeaveShortcut : public QObject {
-public:
-    LeaveShortcut(QObject* parent, QKeySequence shortcut) : QObject(parent), shortcut_(shortcut) {}
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        return event->type() == QEvent::ShortcutOverride &&
-               QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == shortcut_;
-    }
-
-private:
-    QKeySequence shortcut_;
-};
-
 // A table whose first columns stay in view while it scrolls right: a
 // second view over the same rows and selection lies on top of them. That
 // view edits their cells, so that the editor is not hidden under it; the
@@ -170,19 +153,13 @@ public:
             });
     }
 
-    // Called once the model and the selection model are set.
+    // Called once the model and the sort order are set; the rest of their
+    // setup the window gives both views alike.
     void ShareRows()
     {
         frozen->setModel(model());
         frozen->setSelectionModel(selectionModel());
-        frozen->setSelectionBehavior(selectionBehavior());
-        frozen->setSelectionMode(selectionMode());
-        frozen->setEditTriggers(editTriggers());
-        frozen->horizontalHeader()->setSortIndicator(horizontalHeader()->sortIndicatorSection(),
-                                                     horizontalHeader()->sortIndicatorOrder());
         frozen->setSortingEnabled(isSortingEnabled());
-        frozen->verticalHeader()->hide();
-        frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
         for (int column = 0; column < model()->columnCount(); ++column)
             frozen->setColumnHidden(column, column >= frozenColumns_);
     }
@@ -227,13 +204,7 @@ protected:
     }
 
 private:
-    int FrozenWidth() const
-    {
-        int width = 0;
-        for (int column = 0; column < frozenColumns_; ++column)
-            width += columnWidth(column);
-        return width;
-    }
+    int FrozenWidth() const { return horizontalHeader()->sectionPosition(frozenColumns_); }
     void PlaceFrozen()
     {
         frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
@@ -293,8 +264,6 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     edtFilter->setClearButtonEnabled(true);
     auto* filterLabel = new QLabel(QStringLiteral("&Filter:"));
     filterLabel->setBuddy(edtFilter);
-    const QKeySequence bulkShortcut(Qt::CTRL | Qt::Key_E);
-    edtFilter->installEventFilter(new LeaveShortcut(edtFilter, bulkShortcut));
     btnBulkEdit = new QPushButton(QStringLiteral("Change Selected..."));
     btnBulkEdit->setObjectName(QStringLiteral("btnBulkEdit"));
     btnBulkEdit->setToolTip(QStringLiteral("Change one value of every selected row (Ctrl+E)"));
@@ -306,22 +275,24 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
 
     auto* view = new FrozenColumnsView(layout.frozenColumns);
     view_ = view;
+    frozen_ = view->frozen;
     view_->setObjectName(layout.viewName);
     view_->setModel(rows_);
-    view_->setItemDelegate(new CellDelegate(view_));
     view_->setSortingEnabled(true);
     view_->sortByColumn(0, Qt::AscendingOrder);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // A double click picks the row, so editing starts by typing or F2.
-    view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    view_->verticalHeader()->hide();
-    view_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     view->ShareRows();
-    frozen_ = view->frozen;
-    frozen_->setItemDelegate(new CellDelegate(frozen_));
-    view_->installEventFilter(this);
-    frozen_->installEventFilter(this);
+    for (QTableView* shown : {view_, frozen_}) {
+        shown->setItemDelegate(new CellDelegate(shown));
+        shown->setSelectionBehavior(QAbstractItemView::SelectRows);
+        shown->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        // A double click picks the row, so editing starts by typing or F2.
+        shown->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+        shown->verticalHeader()->hide();
+        shown->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+        shown->installEventFilter(this);
+        connect(shown, &QAbstractItemView::doubleClicked, this, &TableWindow::pick);
+    }
+    edtFilter->installEventFilter(this);
 
     lblStatus = new QLabel;
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
@@ -344,7 +315,7 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     edit->addSeparator();
     mnuBulkEdit = edit->addAction(QStringLiteral("&Change Selected..."));
     mnuBulkEdit->setObjectName(QStringLiteral("mnuBulkEdit"));
-    mnuBulkEdit->setShortcut(bulkShortcut);
+    mnuBulkEdit->setShortcut(Qt::CTRL | Qt::Key_E);
 
     auto* window = new QVBoxLayout(this);
     window->setMenuBar(menu);
@@ -356,15 +327,10 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     connect(btnBulkEdit, &QPushButton::clicked, this, &TableWindow::btnBulkEditClick);
     connect(mnuBulkEdit, &QAction::triggered, this, &TableWindow::btnBulkEditClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    for (QTableView* shown : {view_, frozen_})
-        connect(shown, &QAbstractItemView::doubleClicked, this, &TableWindow::pick);
     PressFocusedButtonOnEnter(this);
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(rows_, signal, this, &TableWindow::showRowCount);
     connect(rows_, &QAbstractItemModel::modelReset, this, &TableWindow::showRowCount);
-    connect(rows_, &QAbstractItemModel::layoutChanged, this, &TableWindow::showRowCount);
-    // Rows added or removed by an undo: sorted and filtered anew.
-    connect(model_, &QAbstractItemModel::modelReset, rows_, &QSortFilterProxyModel::invalidate);
     reopened();
 
     // Wide enough for every column, up to a width that fits a small screen.
@@ -381,14 +347,13 @@ QComboBox* TableWindow::addChoiceFilter(const QString& name, const QString& labe
     list->setObjectName(name);
     list->addItem(AllItems);
     list->addItems(items);
-    list->setProperty("column", column);
     // Wide enough for the longest item without measuring them at each opening.
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     list->setMinimumContentsLength(16);
     const int at = filterRow_->indexOf(btnBulkEdit) - 1;
     filterRow_->insertWidget(at, new QLabel(label));
     filterRow_->insertWidget(at + 1, list);
-    choiceFilters_.append(list);
+    choiceFilters_.append({list, column});
     connect(list, &QComboBox::currentIndexChanged, this, &TableWindow::filterChanged);
     return list;
 }
@@ -435,9 +400,9 @@ void TableWindow::filterChanged()
 {
     rows_->name = edtFilter->text();
     rows_->chosen.clear();
-    for (QComboBox* list : choiceFilters_)
+    for (const auto& [list, column] : choiceFilters_)
         if (list->currentIndex() > 0)
-            rows_->chosen.append({list->property("column").toInt(), list->currentText()});
+            rows_->chosen.append({column, list->currentText()});
     rows_->Refilter();
     showRowCount();
 }
@@ -458,9 +423,13 @@ void TableWindow::pick(const QModelIndex& index)
 
 // Enter on the table picks the current row; Enter that ends a cell's edit
 // comes from the cell's editor and is not a pick. The keyboard stays with
-// the table when an edit in the frozen columns ends.
+// the table when an edit in the frozen columns ends. Ctrl+E ("Change
+// Selected...") works from the filter box, which would take it as "end of
+// line".
 bool TableWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == edtFilter && event->type() == QEvent::ShortcutOverride)
+        return QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == mnuBulkEdit->shortcut();
     if (watched == frozen_ && event->type() == QEvent::FocusIn)
         view_->setFocus();
     if (watched != view_ || event->type() != QEvent::KeyPress)

@@ -102,7 +102,7 @@ private:
     QTableView* view_;
     QTableView* frozen_;
     QHBoxLayout* filterRow_;
-    QList<QComboBox*> choiceFilters_;
+    QList<std::pair<QComboBox*, int>> choiceFilters_;  // each with the column it filters
     QString rowsCounted_;
     int chosenRow_ = -1;
     int fittedRows_ = -1;
