@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -31,6 +32,10 @@ protected:
                 modal->close();
             }
             seen = modal;
+            // A window kept between uses is a new sighting each time it opens.
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                QObject::connect(dialog, &QDialog::finished, &watchdog, [this] { seen = nullptr; },
+                                 Qt::SingleShotConnection);
         });
         // Long enough that a loaded machine never trips it.
         watchdog.start(10000);
