@@ -19,6 +19,7 @@
 #include <QValidator>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 #include "widgets/EnterKey.h"
 #include "widgets/SpinField.h"
@@ -119,14 +120,39 @@ public:
     }
 };
 
+// The view of the frozen columns. Tab or Backtab that ends an edit moves
+// on through every column of the table, which only the main view has.
+class FrozenPart : public QTableView {
+public:
+    using QTableView::QTableView;
+    std::function<void(bool forward)> moveOn;
+
+protected:
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override
+    {
+        const bool forward = hint == QAbstractItemDelegate::EditNextItem;
+        const bool moves = forward || hint == QAbstractItemDelegate::EditPreviousItem;
+        QTableView::closeEditor(editor, moves ? QAbstractItemDelegate::NoHint : hint);
+        if (moves)
+            moveOn(forward);
+    }
+};
+
 // A table whose first columns stay in view while it scrolls right: a
 // second view over the same rows and selection lies on top of them. That
 // view edits their cells, so that the editor is not hidden under it; the
 // keyboard stays with this one.
 class FrozenColumnsView : public QTableView {
 public:
-    explicit FrozenColumnsView(int frozenColumns) : frozen(new QTableView(this)), frozenColumns_(frozenColumns)
+    explicit FrozenColumnsView(int frozenColumns) : frozen(new FrozenPart(this)), frozenColumns_(frozenColumns)
     {
+        frozen->moveOn = [this](bool forward) {
+            const QModelIndex next = moveCursor(forward ? MoveNext : MovePrevious, Qt::NoModifier);
+            if (next.isValid()) {
+                setCurrentIndex(next);
+                QAbstractItemView::edit(next);
+            }
+        };
         setHorizontalScrollMode(ScrollPerPixel);
         viewport()->stackUnder(frozen);
         frozen->setFocusPolicy(Qt::NoFocus);
@@ -164,7 +190,7 @@ public:
             frozen->setColumnHidden(column, column >= frozenColumns_);
     }
 
-    QTableView* const frozen;
+    FrozenPart* const frozen;
 
 protected:
     void resizeEvent(QResizeEvent* event) override

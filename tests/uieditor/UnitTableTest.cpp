@@ -366,4 +366,10 @@ TEST_F(UnitTableTest, NameTypedWhileScrolledRight)
     EXPECT_EQ(Name(8), "Panzer");
     EXPECT_EQ(across->value(), scrolled);
     EXPECT_TRUE(table.isVisible());
+
+    // Tab from the name moves on along the row, not within the columns kept in view.
+    QTest::keyClick(view, Qt::Key_F2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->currentIndex(), CellOf(view, 8, NameColumn + 1));
 }
