@@ -1,7 +1,6 @@
 #include "sgeditor/FindUnit.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -63,6 +62,8 @@ TfrmFindUnit::TfrmFindUnit(QWidget* parent) : QDialog(parent)
                          QRect(296, 264, 75, 25));
 
     PressFocusedButtonOnEnter(this);
+    // A selection is made, or the dialog left, only through its buttons.
+    IgnoreEscape(this);
     connect(btnSelect, &QPushButton::clicked, this, &TfrmFindUnit::btnSelectClick);
     connect(btnExit, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -72,14 +73,6 @@ void TfrmFindUnit::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Rebuilt at every opening.
     FillUnitList();
-}
-
-void TfrmFindUnit::keyPressEvent(QKeyEvent* event)
-{
-    // A selection is made, or the dialog left, only through its buttons.
-    if (event->key() == Qt::Key_Escape)
-        return;
-    QDialog::keyPressEvent(event);
 }
 
 void TfrmFindUnit::FillUnitList()

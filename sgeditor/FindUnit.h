@@ -32,7 +32,6 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::uint16_t chosenCode_ = 0;

@@ -5,7 +5,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -282,6 +281,8 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     connect(&EquipmentDoc(), &EquipmentDocument::unitsChanged, this, &TfrmDV2SGEdit::TableChanged);
 
     PressFocusedButtonOnEnter(this);
+    // The window is left only through "Return to Main Menu".
+    IgnoreEscape(this);
     // 439 x 499 outside, less the frame and title bar.
     resize(431, 472);
 }
@@ -291,14 +292,6 @@ void TfrmDV2SGEdit::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Before any dialog can change the working directory.
     CaptureSettingsDir();
-}
-
-void TfrmDV2SGEdit::keyPressEvent(QKeyEvent* event)
-{
-    // The window is left only through "Return to Main Menu".
-    if (event->key() == Qt::Key_Escape)
-        return;
-    QDialog::keyPressEvent(event);
 }
 
 void TfrmDV2SGEdit::btnLoadClick()

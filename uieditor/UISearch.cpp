@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -117,6 +116,7 @@ TfrmSearch::TfrmSearch(QWidget* parent) : QDialog(parent)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     PressFocusedButtonOnEnter(this);
+    IgnoreEscape(this);
     connect(btnFind, &QPushButton::clicked, this, &TfrmSearch::btnFindClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmSearch::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -196,13 +196,4 @@ std::optional<std::uint16_t> TfrmSearch::ChosenUnit() const
     if (result() != Accepted || !IsShowable(SearchPosition))
         return std::nullopt;
     return SearchPosition;
-}
-
-void TfrmSearch::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        event->ignore();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -54,10 +54,6 @@ public slots:
     // Closes, handing back ChosenUnit.
     void btnOKClick();
 
-protected:
-    // Escape does not close the dialog: only its buttons do.
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void ShowFound();
 };

@@ -23,6 +23,16 @@ public:
     }
 };
 
+class EscapeIgnored : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        return event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    }
+};
+
 }  // namespace
 
 void PressFocusedButtonOnEnter(QWidget* window)
@@ -30,4 +40,9 @@ void PressFocusedButtonOnEnter(QWidget* window)
     auto* filter = new EnterPressesButton(window);
     for (QPushButton* button : window->findChildren<QPushButton*>())
         button->installEventFilter(filter);
+}
+
+void IgnoreEscape(QWidget* window)
+{
+    window->installEventFilter(new EscapeIgnored(window));
 }
