@@ -178,8 +178,7 @@ TfrmDV2Edit::TfrmDV2Edit(QWidget* parent)
     cbCountry->setObjectName(QStringLiteral("cbCountry"));
     cbCountry->setEditable(true);
     cbCountry->setInsertPolicy(QComboBox::NoInsert);
-    for (std::string_view name : CountryNames)
-        cbCountry->addItem(Latin1(name));
+    cbCountry->addItems(CountryList());
     cbCountry->setEditText({});
     for (std::size_t i = 0; i < NumberFieldCount; ++i)
         seNumbers[i] = Spin(NumberFields[i]);
