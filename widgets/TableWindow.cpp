@@ -303,21 +303,22 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
     view_ = view;
     frozen_ = view->frozen;
     view_->setObjectName(layout.viewName);
-    view_->setModel(rows_);
-    view_->setSortingEnabled(true);
-    view_->sortByColumn(0, Qt::AscendingOrder);
-    view->ShareRows();
     for (QTableView* shown : {view_, frozen_}) {
         shown->setItemDelegate(new CellDelegate(shown));
         shown->setSelectionBehavior(QAbstractItemView::SelectRows);
         shown->setSelectionMode(QAbstractItemView::ExtendedSelection);
         // A double click picks the row, so editing starts by typing or F2.
         shown->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+        // Hidden before the rows come: a row header measures its numbers.
         shown->verticalHeader()->hide();
         shown->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
         shown->installEventFilter(this);
         connect(shown, &QAbstractItemView::doubleClicked, this, &TableWindow::pick);
     }
+    view_->setModel(rows_);
+    view_->setSortingEnabled(true);
+    view_->sortByColumn(0, Qt::AscendingOrder);
+    view->ShareRows();
     edtFilter->installEventFilter(this);
 
     lblStatus = new QLabel;
