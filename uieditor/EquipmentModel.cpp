@@ -10,6 +10,23 @@
 #include "widgets/Cp1252.h"
 #include "widgets/TableWindow.h"
 
+namespace {
+
+// A name the names file holds as typed: every character has a byte, and
+// none is a control.
+bool IsStorableName(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), IsCp1252) && IsValidUnitName(ToCp1252(text));
+}
+
+// A row for each unit type; code 0 is none.
+int UnitRows()
+{
+    return std::max(Equipment.UnitCount - 1, 0);
+}
+
+}  // namespace
+
 QStringList CountryList()
 {
     QStringList names;
@@ -20,14 +37,12 @@ QStringList CountryList()
 
 QValidator::State UnitNameValidator::validate(QString& input, int&) const
 {
-    const bool fits = input.size() <= static_cast<qsizetype>(MaxUnitNameLength) &&
-                      std::all_of(input.begin(), input.end(), IsCp1252) &&
-                      IsValidUnitName(ToCp1252(input));
+    const bool fits = input.size() <= static_cast<qsizetype>(MaxUnitNameLength) && IsStorableName(input);
     return fits ? Acceptable : Invalid;
 }
 
 EquipmentModel::EquipmentModel(QObject* parent)
-    : QAbstractTableModel(parent), rows_(std::max(Equipment.UnitCount - 1, 0))
+    : QAbstractTableModel(parent), rows_(UnitRows())
 {
     connect(&EquipmentDoc(), &EquipmentDocument::reloaded, this, &EquipmentModel::StepChanged);
     connect(&EquipmentDoc(), &EquipmentDocument::unitsChanged, this, &EquipmentModel::StepChanged);
@@ -128,11 +143,9 @@ bool EquipmentModel::setData(const QModelIndex& index, const QVariant& value, in
                              .arg(code);
     if (column == UnitName) {
         const QString text = value.toString();
-        if (!std::all_of(text.begin(), text.end(), IsCp1252))
+        if (!IsStorableName(text))
             return false;
         const std::string name = ToCp1252(text);
-        if (!IsValidUnitName(name))
-            return false;
         EquipmentDoc().EditUnits(step, {code}, [&] { StoreUnitName(code, name); });
         return true;
     }
@@ -183,7 +196,7 @@ int EquipmentModel::BulkEdit(const std::vector<std::uint16_t>& codes, int column
 void EquipmentModel::Reload()
 {
     beginResetModel();
-    rows_ = std::max(Equipment.UnitCount - 1, 0);
+    rows_ = UnitRows();
     endResetModel();
 }
 
@@ -191,7 +204,7 @@ void EquipmentModel::Reload()
 // made it; a step that added or removed unit types changes the rows.
 void EquipmentModel::StepChanged()
 {
-    const int rows = std::max(Equipment.UnitCount - 1, 0);
+    const int rows = UnitRows();
     if (rows != rows_)
         Reload();
     else if (rows_ > 0)
