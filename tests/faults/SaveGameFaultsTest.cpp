@@ -105,6 +105,8 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
     };
     const StepFault faults[] = {
         {"save: file read-only", [&] { chmod(path.c_str(), 0444); }, save, "File access denied"},
+        // Owned by another user, who alone may write it: it is neither written nor replaced.
+        {"save: file only its owner may write", [&] { chmod(path.c_str(), 0644); }, save, "File access denied"},
         {"save: file a directory",
          [&] {
              fs::remove(path);
@@ -121,6 +123,7 @@ TEST(SaveGameFaultsTest, FailedSavesAndLoadsLeaveTheFileAndTheImage)
         {"load: 1 MiB + 1", damage(SaveGameBytes(10, SaveGameCapacity + 1)), load,
          damaged + " is 1048577 bytes long"},
         {"load: read-only", damage(original, 0444), load, "File access denied"},
+        {"load: only its owner may write", damage(original, 0644), load, "File access denied"},
         {"load: a directory", [&] { fs::create_directory(damaged); }, load, "File access denied"},
         {"load: missing", [] {}, load, "File not found"},
         {"load: a pipe", [&] { MakePipe(damaged); }, load, damaged + " is not an ordinary file"},

@@ -174,10 +174,13 @@ TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
     EXPECT_EQ(Spin("seMove")->value(), Equipment.Records[FastNonInfantry()][Eqp::Movement]);
 
     // A stored 0 stays 0 in a field that cannot be changed.
-    editor->seUnitCode->setValue(DemoUnit::NoMovement);
-    EXPECT_FALSE(Spin("seMove")->isEnabled());
-    editor->btnUpdate->click();
-    EXPECT_EQ(Equipment.Records[DemoUnit::NoMovement][Eqp::Movement], 0);
+    for (const auto& [code, name, at] : {std::tuple{DemoUnit::NoMovement, "seMove", Eqp::Movement},
+                                         std::tuple{DemoUnit::NoFuel, "seFuel", Eqp::Fuel}}) {
+        editor->seUnitCode->setValue(code);
+        EXPECT_FALSE(Spin(name)->isEnabled()) << name;
+        editor->btnUpdate->click();
+        EXPECT_EQ(Equipment.Records[code][at], 0) << name;
+    }
 
     editor->seUnitCode->setValue(DemoUnit::Cost20);
     EXPECT_EQ(Spin("seCost")->value(), 240);
@@ -193,6 +196,22 @@ TEST_F(EditorTest, UpdateStoresMovementCostAndOtherFieldsAsShown)
     Type(editor->edtUnitName, QString::fromUtf8("Caf\u00e9 \u03a9 \u20ac 1234567890123456789012"));
     editor->btnUpdate->click();
     EXPECT_EQ(Equipment.UnitNames[DemoUnit::Cost20], "Caf\xE9  \x80 12345678901234567890");
+}
+
+// The limits of the game's values, as the window lists them.
+TEST_F(EditorTest, FieldsTakeTheGamesRanges)
+{
+    Load();
+    editor->seUnitCode->setValue(FastNonInfantry());
+    const std::tuple<const char*, int, int> limits[] = {
+        {"seMonth", 1, 12}, {"seYear", 16, 45}, {"seCost", 12, 3060}, {"seMove", 0, 255}, {"seFuel", 0, 255},
+        {"seAmmo", 0, 255}, {"seRange", 0, 255}, {"seInit", 0, 255},  {"seSpot", 0, 255}, {"seHAtt", 0, 255},
+        {"seSAtt", 0, 255}, {"seAAtt", 0, 255}, {"seNAtt", 0, 255},   {"seGDef", 0, 255}, {"seADef", 0, 255},
+        {"seCDef", 0, 255}, {"seRDM", 0, 255}};
+    for (const auto& [name, lowest, highest] : limits) {
+        EXPECT_EQ(Spin(name)->minimum(), lowest) << name;
+        EXPECT_EQ(Spin(name)->maximum(), highest) << name;
+    }
 }
 
 // A name holds any Windows-1252 character but the controls: C0, DEL and
