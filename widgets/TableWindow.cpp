@@ -120,8 +120,10 @@ public:
     }
 };
 
-// The view of the frozen columns. Tab or Backtab that ends an edit moves
-// on through every column of the table, which only the main view has.
+// The view of the frozen columns. The keyboard goes back to the main view
+// when an edit ends, as this one never takes it, and Tab or Backtab that
+// ends an edit moves on through every column of the table, which only the
+// main view has.
 class FrozenPart : public QTableView {
 public:
     using QTableView::QTableView;
@@ -130,9 +132,12 @@ public:
 protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override
     {
+        const bool hadFocus = editor->hasFocus();
         const bool forward = hint == QAbstractItemDelegate::EditNextItem;
         const bool moves = forward || hint == QAbstractItemDelegate::EditPreviousItem;
         QTableView::closeEditor(editor, moves ? QAbstractItemDelegate::NoHint : hint);
+        if (hadFocus)
+            parentWidget()->setFocus();
         if (moves)
             moveOn(forward);
     }
@@ -150,7 +155,7 @@ public:
             const QModelIndex next = moveCursor(forward ? MoveNext : MovePrevious, Qt::NoModifier);
             if (next.isValid()) {
                 setCurrentIndex(next);
-                QAbstractItemView::edit(next);
+                edit(next, AllEditTriggers, nullptr);  // none where the cell takes no edit
             }
         };
         setHorizontalScrollMode(ScrollPerPixel);
@@ -301,9 +306,8 @@ TableWindow::TableWindow(const Layout& layout, QAbstractItemModel* model, QUndoS
 
     auto* view = new FrozenColumnsView(layout.frozenColumns);
     view_ = view;
-    frozen_ = view->frozen;
     view_->setObjectName(layout.viewName);
-    for (QTableView* shown : {view_, frozen_}) {
+    for (QTableView* shown : {view_, static_cast<QTableView*>(view->frozen)}) {
         shown->setItemDelegate(new CellDelegate(shown));
         shown->setSelectionBehavior(QAbstractItemView::SelectRows);
         shown->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -449,16 +453,13 @@ void TableWindow::pick(const QModelIndex& index)
 }
 
 // Enter on the table picks the current row; Enter that ends a cell's edit
-// comes from the cell's editor and is not a pick. The keyboard stays with
-// the table when an edit in the frozen columns ends. Ctrl+E ("Change
+// comes from the cell's editor and is not a pick. Ctrl+E ("Change
 // Selected...") works from the filter box, which would take it as "end of
 // line".
 bool TableWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == edtFilter && event->type() == QEvent::ShortcutOverride)
         return QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == mnuBulkEdit->shortcut();
-    if (watched == frozen_ && event->type() == QEvent::FocusIn)
-        view_->setFocus();
     if (watched != view_ || event->type() != QEvent::KeyPress)
         return false;
     const int key = static_cast<QKeyEvent*>(event)->key();

@@ -100,7 +100,6 @@ private:
     QAbstractItemModel* model_;
     RowFilter* rows_;
     QTableView* view_;
-    QTableView* frozen_;
     QHBoxLayout* filterRow_;
     QList<std::pair<QComboBox*, int>> choiceFilters_;  // each with the column it filters
     QString rowsCounted_;

@@ -366,6 +366,8 @@ TEST_F(UnitTableTest, NameTypedWhileScrolledRight)
     EXPECT_EQ(Name(8), "Panzer");
     EXPECT_EQ(across->value(), scrolled);
     EXPECT_TRUE(table.isVisible());
+    // The keyboard is back with the table, for the next key.
+    ASSERT_EQ(QApplication::focusWidget(), view);
 
     // Tab from the name moves on along the row, not within the columns kept in view.
     QTest::keyClick(view, Qt::Key_F2);
