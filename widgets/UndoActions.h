@@ -9,9 +9,11 @@ class QUndoCommand;
 class QUndoStack;
 class QWidget;
 
-// "&Undo" (mnuUndo, Ctrl+Z) and "&Redo" (mnuRedo, Ctrl+Shift+Z) at the end
-// of menu, named after the step they undo or redo. shown, when given, is
-// called with the step after it was undone or redone. Returns both items.
+// "Und&o" (mnuUndo, Ctrl+Z) and "&Redo" (mnuRedo, Ctrl+Shift+Z or Ctrl+Y)
+// at the end of menu, named after the step they undo or redo; their keys
+// reach them from a text field that has no typing of its own to undo.
+// shown, when given, is called with the step after it was undone or
+// redone. Returns both items.
 std::pair<QAction*, QAction*> AddUndoActions(QMenu* menu, QUndoStack* stack,
                     const std::function<void(const QUndoCommand* step)>& shown = {});
 

@@ -340,7 +340,7 @@ private:
                 return;
             QAction* item = Any(items);
             Doing("menu " + item->text().toStdString());
-            if (item->text().contains("Undo") || item->text().contains("Redo") || item->text().contains("Import"))
+            if (item->objectName() == "mnuUndo" || item->objectName() == "mnuRedo" || item->text().contains("Import"))
                 Unmodelled();
             item->trigger();
             return;

@@ -180,7 +180,7 @@ TEST_F(SaveUnitsWindowTest, EditorChangesAreStepsThatUndoShows)
         QTest::mouseDClick(table.tvSaveUnits->viewport(), Qt::LeftButton, {}, cell.center());
     }, QMessageBox::Yes);
     EXPECT_EQ(editor->edtUnitNo->text(), "4");
-    EXPECT_EQ(EditorUndo()->text(), "&Undo Update of unit 1");
+    EXPECT_EQ(EditorUndo()->text(), "Und&o Update of unit 1");
     EXPECT_TRUE(editor->isWindowModified());
 
     Undo();  // shows the unit the step changed
@@ -228,7 +228,7 @@ TEST_F(SaveUnitsWindowTest, BulkEditOfAllUnitsIsOneStepAndItsUndoRestoresTheFile
         }
     }
     EXPECT_EQ(EditorUndo()->text(),
-              QString("&Undo Change of Current Strength of %1 units").arg(changed));
+              QString("Und&o Change of Current Strength of %1 units").arg(changed));
     EXPECT_EQ(SavedDifference(expected), -1);
     EXPECT_FALSE(editor->isWindowModified());
 

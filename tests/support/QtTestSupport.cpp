@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -115,13 +116,25 @@ QStringList ClashingAltLetters(QWidget* window)
     for (const auto* bar : window->findChildren<QMenuBar*>())
         for (const QAction* menu : bar->actions())
             texts << menu->text();
-    QMap<QString, int> claims;
-    for (const QString& text : texts)
-        if (const QKeySequence letter = QKeySequence::mnemonic(text); !letter.isEmpty())
-            ++claims[letter.toString()];
-    QStringList clashes;
-    for (auto claim = claims.cbegin(); claim != claims.cend(); ++claim)
-        if (claim.value() > 1)
-            clashes << claim.key();
+    const auto clashing = [](const QStringList& texts) {
+        QMap<QString, int> claims;
+        for (const QString& text : texts)
+            if (const QKeySequence letter = QKeySequence::mnemonic(text); !letter.isEmpty())
+                ++claims[letter.toString()];
+        QStringList clashes;
+        for (auto claim = claims.cbegin(); claim != claims.cend(); ++claim)
+            if (claim.value() > 1)
+                clashes << claim.key();
+        return clashes;
+    };
+    QStringList clashes = clashing(texts);
+    // Within an open menu, a letter shared by two items runs neither.
+    for (const auto* menu : window->findChildren<QMenu*>()) {
+        QStringList items;
+        for (const QAction* item : menu->actions())
+            items << item->text();
+        for (const QString& letter : clashing(items))
+            clashes << menu->title() + " " + letter;
+    }
     return clashes;
 }

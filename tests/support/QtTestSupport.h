@@ -38,5 +38,6 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // The Alt letters that more than one of a window's shown buttons, labels
-// and menu bar items claim, so that none of them answers.
+// and menu bar items claim, so that none of them answers, and as "MENU
+// LETTER" those that two items of one menu claim.
 QStringList ClashingAltLetters(QWidget* window);

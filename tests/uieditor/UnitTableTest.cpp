@@ -156,7 +156,7 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
         changed += Equipment.Records[code] != loaded.Records[code];
     EXPECT_LT(changed, 585);
     EXPECT_EQ(table.mnuUndo->text(),
-              QStringLiteral("&Undo Change of Prestige Cost of %1 unit types").arg(changed));
+              QStringLiteral("Und&o Change of Prestige Cost of %1 unit types").arg(changed));
     EXPECT_TRUE(table.isWindowModified() && editor->isWindowModified());
     bulk(MovementColumn, BulkEditDialog::Add, 3);
     EXPECT_EQ(Equipment.Records[DemoUnit::FastInfantry][17], 6);  // Infantry: at most 6
@@ -181,8 +181,10 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
     ASSERT_EQ(Equipment.UnitCount, 587);
     editor->btnSave->click();
     EXPECT_FALSE(editor->isWindowModified());
-    EXPECT_EQ(editor->mnuUndo->text(), "&Undo Creation of unit 586");
-    editor->mnuUndo->trigger();
+    EXPECT_EQ(editor->mnuUndo->text(), "Und&o Creation of unit 586");
+    // Ctrl+Z from a field with nothing typed in it undoes the step.
+    Spin("seHAtt")->setFocus();
+    PressKey(editor.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Equipment.UnitCount, 586);
     EXPECT_EQ(editor->CurrentUnit, 12);
     EXPECT_TRUE(editor->seUnitCode->isEnabled() && editor->isWindowModified());
@@ -201,7 +203,7 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
     AnswerMessageBox(QMessageBox::Yes);
     EXPECT_EQ(BoxText([&] { editor->btnCreate->click(); }), "Too many units");
     EXPECT_EQ(Equipment.UnitCount, 1023);
-    EXPECT_EQ(editor->mnuUndo->text(), "&Undo Creation of unit 586");
+    EXPECT_EQ(editor->mnuUndo->text(), "Und&o Creation of unit 586");
 
     // A whole table replaced (an import) is one step too.
     const TEquipTable before = Equipment;
@@ -287,7 +289,7 @@ TEST_F(UnitTableTest, TableFiltersSortsEditsAndPicksAUnit)
     EXPECT_EQ(editor->edtUnitName->text(), Name(picked));
     EXPECT_EQ(Spin("seHAtt")->value(), Equipment.Records[picked][4]);
     EXPECT_FALSE(editor->UnitChanged);
-    EXPECT_EQ(editor->mnuUndo->text(), "&Undo Change of Hard Attack of unit 30");
+    EXPECT_EQ(editor->mnuUndo->text(), "Und&o Change of Hard Attack of unit 30");
 
     // Escape: back to the editor, which shows CurrentUnit again.
     OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 #include <QUndoStack>
@@ -203,6 +204,33 @@ TYPED_TEST(TableKitTest, ChangeSelectedFromTheFilterBoxTakesAnyChange)
     ASSERT_TRUE(opened);
     for (int row = 0; row < rows->rowCount(); ++row)
         ASSERT_EQ(this->Shown(row, column), 0) << "row " << row;
+}
+
+// Undo and redo answer their keys from the filter box too, once it has no
+// typing of its own to take back; every Alt letter of the window answers.
+TYPED_TEST(TableKitTest, UndoKeysReachTheTableFromTheFilterBox)
+{
+    auto& table = this->table;
+    EXPECT_EQ(ClashingAltLetters(&table.window), QStringList());
+    const int column = table.NumberColumn;
+    const int before = this->Shown(2, column), after = before == 5 ? 6 : 5;
+    table.View()->setCurrentIndex(this->Cell(2, column));
+    Keys(QString::number(after));
+    Key(Qt::Key_Return);
+    auto* filter = table.window.template findChild<QLineEdit*>("edtFilter");
+    filter->setFocus();
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(this->Shown(2, column), before);
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(this->Shown(2, column), after);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(this->Shown(2, column), after);
+
+    Keys("x");
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(filter->text(), "");
+    EXPECT_EQ(this->Shown(2, column), after);
 }
 
 // Scrolled right as far as it goes, the table still shows the first
