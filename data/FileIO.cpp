@@ -286,16 +286,22 @@ void SyncDirectories(const std::vector<std::string>& targets)
         SyncDirectory(dir);
 }
 
-// The file a path names: a symbolic link stays a link, and its file is replaced.
+// The file a path names, as one absolute path however the path spells it
+// (relative, through a linked directory), so that a journal names a file
+// as every later load does. A symbolic link stays a link, and its file is
+// replaced.
 std::string TargetOf(const std::string& path)
 {
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    const std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
+    const bool link = lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    const std::unique_ptr<char, void (*)(void*)> resolved(
+        realpath((link ? path : DirectoryOf(path)).c_str(), nullptr), std::free);
     if (!resolved)
         ThrowErrno();
-    return resolved.get();
+    if (link)
+        return resolved.get();
+    const std::string dir = resolved.get();
+    return dir + (dir.ends_with('/') ? "" : "/") + path.substr(path.rfind('/') + 1);
 }
 
 // The texts in bytes, each ended by a zero byte; what follows the last

@@ -230,6 +230,14 @@ TEST(SaveStepsTest, SavesStoppedAtAnyStepLeaveOldOrNewFilesAfterTheNextLoad)
         AddUnit(2);
     };
     const auto savePair = [&] { SaveEquipment(eqp, txt); };
+    // From the game's directory by relative names, as a tool run there does;
+    // loaded by the absolute ones, as the editor does.
+    const auto savePairFromItsDirectory = [&] {
+        const fs::path was = fs::current_path();
+        fs::current_path(fs::path(eqp).parent_path());
+        SaveEquipment("EQUIP97.EQP", "EQUIP97.TXT");
+        fs::current_path(was);
+    };
     const auto loadPair = [&] { LoadEquipment(eqp, txt); };
 
     TSaveGame game;
@@ -250,6 +258,7 @@ TEST(SaveStepsTest, SavesStoppedAtAnyStepLeaveOldOrNewFilesAfterTheNextLoad)
 
     const SaveCase cases[] = {
         {"the pair", pair(true, false), editTable, savePair, loadPair},
+        {"the pair saved by relative names", pair(true, false), editTable, savePairFromItsDirectory, loadPair},
         {"the pair, the names file new", pair(false, false), editTable, savePair, loadPair},
         {"the pair, the record file written in place", pair(true, true), editTable, savePair, loadPair},
         {"the pair in a directory that takes no new file", pairInClosedDirectory, editTable, savePair, loadPair, false},
