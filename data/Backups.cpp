@@ -12,6 +12,8 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -20,6 +22,7 @@ namespace {
 std::string BackupDir;
 bool NoBackupDirFound = false;  // copies are wanted, but there is nowhere to keep them
 std::string RunDir;             // made at the run's first copy
+bool RunHasSaved = false;       // and so counts among the kept runs
 std::set<std::string> Settled;  // files copied or let go in this run
 
 // The same file under any of its names.
@@ -41,6 +44,7 @@ void Check(const std::error_code& failed)
 struct RunName {
     std::string stamp;
     unsigned long number = 1;
+    std::string name;  // as found: "_1" may stand in it
     auto operator<=>(const RunName&) const = default;
 };
 
@@ -51,12 +55,7 @@ std::optional<RunName> ParseRunName(const std::string& name)
     std::smatch match;
     if (!std::regex_match(name, match, pattern))
         return std::nullopt;
-    return RunName {match[1], match[2].matched ? std::stoul(match[2]) : 1};
-}
-
-std::string RunDirName(const RunName& run)
-{
-    return run.number == 1 ? run.stamp : run.stamp + "_" + std::to_string(run.number);
+    return RunName {match[1], match[2].matched ? std::stoul(match[2]) : 1, name};
 }
 
 std::vector<RunName> ExistingRuns()
@@ -70,14 +69,27 @@ std::vector<RunName> ExistingRuns()
     return runs;
 }
 
-// Removes the oldest runs' directories beyond KeptBackupRuns; this run is
-// the newest.
+// Removes the oldest runs' directories beyond KeptBackupRuns, never this
+// run's, even where others are dated later (by a clock set wrong, or in the
+// hour a time change repeats).
 void RemoveOldRuns()
 {
-    const std::vector<RunName> runs = ExistingRuns();
+    std::vector<RunName> runs = ExistingRuns();
+    std::erase_if(runs, [](const RunName& run) { return BackupDir + "/" + run.name == RunDir; });
     std::error_code failed;
-    for (std::size_t k = 0; k + KeptBackupRuns < runs.size(); ++k)
-        fs::remove_all(fs::path(BackupDir) / RunDirName(runs[k]), failed);
+    for (std::size_t k = 0; k + KeptBackupRuns - 1 < runs.size(); ++k)
+        fs::remove_all(fs::path(BackupDir) / runs[k].name, failed);
+}
+
+// What tells whether a save changed a file: its inode, size and time of
+// last change (not of its status, which keeping it by a second name sets).
+using FileVersion = std::optional<std::tuple<ino_t, off_t, time_t, long>>;
+FileVersion VersionOf(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return std::tuple(st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
 }
 
 // A run of the same second as an existing one comes after the newest of
@@ -92,13 +104,13 @@ void MakeRunDir()
     std::error_code failed;
     fs::create_directories(BackupDir, failed);
     Check(failed);
-    RunName run {stamp};
+    unsigned long number = 1;
     for (const RunName& existing : ExistingRuns())
-        if (existing.stamp == run.stamp)
-            run.number = existing.number + 1;
+        if (existing.stamp == stamp)
+            number = existing.number + 1;
     // Another process may take the name first.
-    for (;; ++run.number) {
-        const std::string dir = BackupDir + "/" + RunDirName(run);
+    for (;; ++number) {
+        const std::string dir = BackupDir + "/" + stamp + (number == 1 ? "" : "_" + std::to_string(number));
         if (fs::create_directory(dir, failed)) {
             RunDir = dir;
             return;
@@ -178,10 +190,11 @@ void SetBackupDir(const std::string& dir)
     BackupDir = dir;
     NoBackupDirFound = false;
     RunDir.clear();
+    RunHasSaved = false;
     Settled.clear();
 }
 
-void KeepFirstCopies(const std::vector<std::string>& paths)
+void SaveWithFirstCopies(const std::vector<std::string>& paths, const std::function<void()>& save)
 {
     std::vector<std::pair<std::string, std::string>> toCopy;  // path, key
     std::error_code failed;
@@ -190,30 +203,57 @@ void KeepFirstCopies(const std::vector<std::string>& paths)
         if (std::string key = FileKey(path); !Settled.contains(key) && fs::is_regular_file(path, failed))
             toCopy.emplace_back(path, std::move(key));
     if (toCopy.empty() || (BackupDir.empty() && !NoBackupDirFound))
-        return;
+        return save();
     const bool newRun = RunDir.empty();
-    std::vector<fs::path> made;
+    struct Copy {
+        std::string key;
+        FileVersion version;  // of the file copied
+        fs::path copy;
+    };
+    std::vector<Copy> made;
+    // After a failure, the copies of files left as they were go, and with
+    // the last of them the run's directory this call made: a run counts
+    // only once it has saved.
+    const auto takeBack = [&] {
+        bool kept = false;
+        for (const Copy& c : made) {
+            if (VersionOf(c.key) == c.version) {
+                fs::remove(c.copy, failed);
+            } else {
+                Settled.insert(c.key);
+                kept = true;
+            }
+        }
+        if (newRun && !kept && !RunDir.empty()) {
+            fs::remove_all(RunDir, failed);
+            RunDir.clear();
+        }
+    };
     for (const auto& [path, key] : toCopy) {
         try {
             if (NoBackupDirFound)
                 throw FileRefused("neither XDG_DATA_HOME nor HOME names a directory to keep copies in");
             if (RunDir.empty())
                 MakeRunDir();
-            made.push_back(CopyIntoRun(key, PlaceInRun(key)));
+            const FileVersion version = VersionOf(key);
+            made.push_back({key, version, CopyIntoRun(key, PlaceInRun(key))});
         } catch (const std::runtime_error& error) {
-            if (newRun && !RunDir.empty()) {
-                fs::remove_all(RunDir, failed);
-                RunDir.clear();
-            }
-            for (const fs::path& copy : made)
-                fs::remove(copy, failed);
+            takeBack();
             throw CopyFailed(path, error.what());
         }
     }
+    try {
+        save();
+    } catch (...) {
+        takeBack();
+        throw;
+    }
     for (const auto& [path, key] : toCopy)
         Settled.insert(key);
-    if (newRun)
+    if (!RunHasSaved) {
+        RunHasSaved = true;
         RemoveOldRuns();
+    }
 }
 
 void SaveWithoutCopy(const std::string& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,15 +46,17 @@ private:
     std::string path_;
 };
 
-// To be called before game files are replaced: the first time in a run,
-// copies each file as it is on disk into the run's directory, under a
-// temporary name renamed when the copy is whole and flushed to the disk.
-// Skips a file copied (or let go without a copy) earlier in the run, a file
-// that does not exist, and everything without a backups directory. Throws
-// CopyFailed when a copy cannot be made, leaving none of this call's copies
-// (nor the run's directory, when this call made it). The oldest runs are
-// removed only once every copy is made.
-void KeepFirstCopies(const std::vector<std::string>& paths);
+// Saves game files by save, which replaces the files of paths, after the
+// first copies of them: the first time in a run, each file as it is on
+// disk is copied into the run's directory, under a temporary name renamed
+// when the copy is whole and flushed to the disk. Skips a file copied (or
+// let go without a copy) earlier in the run, a file that does not exist,
+// and everything without a backups directory. Throws CopyFailed, without
+// saving, when a copy cannot be made. When either fails, this call's
+// copies of files left unchanged go again (and the run's directory, when
+// this call made it). The oldest runs are removed only once the save is
+// done.
+void SaveWithFirstCopies(const std::vector<std::string>& paths, const std::function<void()>& save);
 
 // Lets path be replaced without a copy for the rest of the run.
 void SaveWithoutCopy(const std::string& path);

@@ -246,10 +246,9 @@ void SaveNameFile(const std::string& path, const TEquipTable& table)
 void SaveEquipment(const std::string& eqpPath, const std::string& txtPath)
 {
     CheckSavable(Equipment);
-    KeepFirstCopies({eqpPath, txtPath});
     // One transaction, so that nothing leaves new records beside old names.
     const std::string records = EquipFileBytes(Equipment), names = NameFileBytes(Equipment);
-    ReplaceFiles({{eqpPath, records, true}, {txtPath, names}});
+    SaveWithFirstCopies({eqpPath, txtPath}, [&] { ReplaceFiles({{eqpPath, records, true}, {txtPath, names}}); });
 }
 
 int AddUnit(std::uint16_t templateCode)

@@ -84,7 +84,7 @@ std::vector<std::uint64_t> NameLineLengths(const std::string& path, std::size_t 
 // SaveEquipment replaces both as one transaction (ReplaceFiles): a failure
 // or a kill at any step leaves both old files or both new ones. A table with no
 // units loaded is refused (FileRefused) and nothing is written.
-// SaveEquipment first keeps a copy of each file (KeepFirstCopies) and throws
+// SaveEquipment first keeps a copy of each file (SaveWithFirstCopies) and throws
 // CopyFailed, writing nothing, when one cannot be made.
 void SaveEquipment(const std::string& eqpPath, const std::string& txtPath);
 void SaveEquipFile(const std::string& path, const TEquipTable& table);

@@ -213,8 +213,9 @@ void TSaveGame::SaveToFile(const std::string& path) const
         throw FileRefused("No save game is loaded, so there is nothing to save.");
     if (const std::string problem = SaveProblem(); !problem.empty())
         throw FileRefused(problem);
-    KeepFirstCopies({path});
-    ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data_.get()), length_));
+    SaveWithFirstCopies({path}, [&] {
+        ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data_.get()), length_));
+    });
 }
 
 // A record that runs past the end of the file keeps its missing bytes out of

@@ -100,7 +100,7 @@ public:
     // before the first load, so that no file is ever emptied, and when
     // SaveProblem() gives a reason, so that no file is written that would
     // not load back as it is. Keeps a copy of the file first
-    // (KeepFirstCopies), throwing CopyFailed when it cannot.
+    // (SaveWithFirstCopies), throwing CopyFailed when it cannot.
     void SaveToFile(const std::string& path) const;
 
 private:

@@ -1,5 +1,6 @@
 #include "data/Backups.h"
 #include "data/Equipment.h"
+#include "data/FileError.h"
 #include "data/Settings.h"
 #include "tests/support/TestSupport.h"
 
@@ -119,7 +120,7 @@ TEST(BackupsTest, RunOfABusySecondComesAfterItsNewest)
         fs::create_directories(backups + "/" + stamp + "_3");
     }
     SetBackupDir(backups);
-    KeepFirstCopies({file});
+    SaveWithFirstCopies({file}, [] {});
     SetBackupDir("");
     int newRuns = 0;
     for (const std::string& run : Runs(backups))
@@ -151,11 +152,11 @@ TEST(BackupsTest, FailedCopiesOnAFullDiskLeaveTheBackupsAsTheyWere)
     };
     for (const Fault& fault : faults) {
         SetBackupDir(backups);
-        KeepFirstCopies(fault.before);
+        SaveWithFirstCopies(fault.before, [] {});
         const std::vector<std::string> before = Tree(backups);
         const int status = RunWithFileSizeLimit(100, [&] {
             try {
-                KeepFirstCopies(fault.failing);
+                SaveWithFirstCopies(fault.failing, [] {});
             } catch (const CopyFailed& failed) {
                 return failed.path() == big && std::string(failed.what()) == "Disk full" ? 0 : 2;
             }
@@ -167,6 +168,41 @@ TEST(BackupsTest, FailedCopiesOnAFullDiskLeaveTheBackupsAsTheyWere)
         MakeOldRuns(backups);
     }
     SetBackupDir("");
+}
+
+// Only a run that saved counts: a save that fails takes back the copies of
+// the files it left as they were, and no run is removed for it. A run that
+// saved is kept, even beside runs dated later by a clock set wrong.
+TEST(BackupsTest, OnlyRunsThatSavedCountAndTheirOwnIsKept)
+{
+    const TempDir data;
+    const std::string backups = data / "backups", left = data / "left", changed = data / "changed";
+    WriteBytes(left, "left");
+    WriteBytes(changed, "changed");
+    for (int k = 1; k <= KeptBackupRuns; ++k)
+        fs::create_directories(backups + "/2999-01-01_00-00-00_" + std::to_string(k));
+    const std::vector<std::string> before = Tree(backups);
+    SetBackupDir(backups);
+    EXPECT_THROW(SaveWithFirstCopies({left}, [] { throw FileError(ErrorCode::DiskFull); }), FileError);
+    EXPECT_EQ(Tree(backups), before);
+    // The copy of a file the failed save changed stays, as the only old one.
+    const auto changeAndFail = [&] {
+        WriteBytes(changed, "half");
+        throw FileError(ErrorCode::DiskFull);
+    };
+    EXPECT_THROW(SaveWithFirstCopies({left, changed}, changeAndFail), FileError);
+    std::vector<std::string> runs = Runs(backups);
+    ASSERT_EQ(runs.size(), KeptBackupRuns + 1u);
+    const std::string run = backups + "/" + runs.front();
+    EXPECT_EQ(ReadBytes(run + changed), "changed");
+    EXPECT_FALSE(fs::exists(run + left));
+
+    SaveWithFirstCopies({left}, [] {});
+    SetBackupDir("");
+    runs = Runs(backups);
+    EXPECT_EQ(runs.size(), static_cast<std::size_t>(KeptBackupRuns));
+    EXPECT_EQ(ReadBytes(run + left), "left");
+    EXPECT_FALSE(fs::exists(backups + "/2999-01-01_00-00-00_1"));
 }
 
 // A working directory too long to be named makes relative paths stay
@@ -188,7 +224,7 @@ TEST(BackupsTest, CopyFromAVeryLongWorkingDirectoryStaysInItsRun)
     ASSERT_EQ(chdir("game/here"), 0);
     SetGameDir("../");
     SetBackupDir(backups);
-    KeepFirstCopies({"../EQUIP97.EQP"});
+    SaveWithFirstCopies({"../EQUIP97.EQP"}, [] {});
     SetBackupDir("");
     SetGameDir("");
     ASSERT_EQ(chdir(".."), 0);
@@ -252,13 +288,13 @@ TEST(BackupsTest, BackupDirFollowsTheXdgRules)
     set("HOME", nullptr);
     SetUpBackups();
     try {
-        KeepFirstCopies({data / "file"});
+        SaveWithFirstCopies({data / "file"}, [] {});
         ADD_FAILURE() << "no copy and no failure";
     } catch (const CopyFailed& failed) {
         EXPECT_STREQ(failed.what(), "neither XDG_DATA_HOME nor HOME names a directory to keep copies in");
     }
     SaveWithoutCopy(data / "file");
-    KeepFirstCopies({data / "file"});
+    SaveWithFirstCopies({data / "file"}, [] {});
     SetBackupDir("");
     set("XDG_DATA_HOME", dataHome ? dataHome->c_str() : nullptr);
     set("HOME", home ? home->c_str() : nullptr);
