@@ -234,6 +234,7 @@ TfrmDV2SGEdit::TfrmDV2SGEdit(QWidget* parent)
     editorMenu->addAction(QStringLiteral("&Previous"), this, &TfrmDV2SGEdit::btnPrevClick);
     editorMenu->addAction(QStringLiteral("&Next"), this, &TfrmDV2SGEdit::btnNextClick);
     editorMenu->addAction(QStringLiteral("&Update"), this, &TfrmDV2SGEdit::btnUpdateClick);
+    editorMenu->addSeparator();
     AddUndoActions(editorMenu, undoStack_, [this](const QUndoCommand* step) { showStep(step); });
     // V is "Save File"'s letter.
     QMenu* viewMenu = menuBar->addMenu(QStringLiteral("V&iew"));
@@ -364,17 +365,17 @@ void TfrmDV2SGEdit::btnSaveClick()
     });
 }
 
-void TfrmDV2SGEdit::askToStoreChanges()
+bool TfrmDV2SGEdit::askToStoreChanges()
 {
-    if (changed_ && AskYesNo(this, StoreQuestion))
-        StoreSaveUnit(currentUnit_);
+    return !changed_ || !AskYesNo(this, StoreQuestion) || StoreSaveUnit(currentUnit_);
 }
 
 void TfrmDV2SGEdit::btnPrevClick()
 {
     if (!loaded())
         return;
-    askToStoreChanges();
+    if (!askToStoreChanges())
+        return;
     currentUnit_ = currentUnit_ == 0 ? image_.UnitListCount() - 1 : currentUnit_ - 1;
     ShowSaveUnit(currentUnit_);
     statusPanel_->setText({});
@@ -384,7 +385,8 @@ void TfrmDV2SGEdit::btnNextClick()
 {
     if (!loaded())
         return;
-    askToStoreChanges();
+    if (!askToStoreChanges())
+        return;
     currentUnit_ = currentUnit_ == image_.UnitListCount() - 1 ? 0 : currentUnit_ + 1;
     ShowSaveUnit(currentUnit_);
     statusPanel_->setText({});
@@ -407,7 +409,8 @@ void TfrmDV2SGEdit::mnuSaveUnitsClick()
 {
     if (!loaded())
         return;
-    askToStoreChanges();
+    if (!askToStoreChanges())
+        return;
     TfrmSaveUnits table(image_, undoStack_, this);
     table.exec();
     if (table.ChosenUnit() >= 0)
@@ -480,11 +483,11 @@ void TfrmDV2SGEdit::ShowSaveUnit(int k)
     changed_ = false;
 }
 
-void TfrmDV2SGEdit::StoreSaveUnit(int k)
+bool TfrmDV2SGEdit::StoreSaveUnit(int k)
 {
     if (const std::string problem = UnitCodeProblem(static_cast<std::uint16_t>(seUnitCode->value())); !problem.empty()) {
         ShowWarningBox(this, QString::fromStdString(problem));
-        return;
+        return false;
     }
     TSaveGameUnit unit;
     unit.TypeCode = static_cast<std::uint16_t>(seUnitCode->value());
@@ -500,4 +503,5 @@ void TfrmDV2SGEdit::StoreSaveUnit(int k)
                                              QStringLiteral("Update of unit %1").arg(k + 1)));
     statusPanel_->setText(QStringLiteral("Unit Information Updated"));
     changed_ = false;
+    return true;
 }

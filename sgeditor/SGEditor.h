@@ -83,15 +83,18 @@ public slots:
     // Fills the controls from unit k of the image; the change flag ends clear.
     void ShowSaveUnit(int k);
     // Writes all six unit values of the controls into unit k of the image,
-    // as one step that can be undone.
-    void StoreSaveUnit(int k);
+    // as one step that can be undone; false, after a warning, when the unit
+    // code would break the unit list.
+    bool StoreSaveUnit(int k);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void markChanged();
-    void askToStoreChanges();
+    // Asks to store the shown unit's edits; false when the store was
+    // refused, so that the unit and its edits stay shown.
+    bool askToStoreChanges();
     // The code picked in the unit selection list goes into field as if typed.
     void SelectCode(SpinField* field);
     // Keeps the codes within the table and shows the names they now have.

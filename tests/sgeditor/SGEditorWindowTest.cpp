@@ -185,6 +185,17 @@ TEST_F(SGEditorWindowTest, StepsWrapAndAskAboutUnstoredChanges)
     EXPECT_EQ(BoxText([this] { editor->btnUpdate->click(); }),
               "The unit code 256 would break the unit list: a load takes a record for a unit only when the low byte "
               "of its code is not 0, and it is 0 for every multiple of 256 (256, 512, 768 ...).");
+    // Yes to the question on moving on stores nothing either: the unit and
+    // its edits stay, to be mended.
+    SeenMessage warning;
+    OnNextModal([&](QWidget* question) {
+        AnswerMessageBox(QMessageBox::Ok, &warning);
+        qobject_cast<QMessageBox*>(question)->button(QMessageBox::Yes)->click();
+    });
+    editor->btnNext->click();
+    EXPECT_TRUE(warning.text.startsWith("The unit code 256 would break")) << warning.text.toStdString();
+    EXPECT_EQ(editor->edtUnitNo->text(), "1");
+    EXPECT_EQ(editor->seUnitCode->value(), 256);
     editor->hide();
     EXPECT_EQ(NextAnswering(QMessageBox::No).isEmpty(), false);
     editor->btnSave->click();
