@@ -66,3 +66,8 @@ TSaveGameUnit WithField(TSaveGameUnit shown, SaveUnitField field, int value)
     }
     return shown;
 }
+
+TSaveGameUnit StoredWithField(const TSaveGameUnit& stored, SaveUnitField field, int value)
+{
+    return WithField(stored, field, FieldValue(WithField(ShownUnit(stored), field, value), field));
+}

@@ -40,3 +40,8 @@ TSaveGameUnit ShownUnit(const TSaveGameUnit& stored);
 // limits. A total strength below the current strength lowers it too, as in
 // the editor.
 TSaveGameUnit WithField(TSaveGameUnit shown, SaveUnitField field, int value);
+
+// The stored unit with one field set as WithField sets it on the shown
+// unit, and every other value as stored: a change of one value writes no
+// other (but the current strength a lower total strength lowers).
+TSaveGameUnit StoredWithField(const TSaveGameUnit& stored, SaveUnitField field, int value);

@@ -134,9 +134,9 @@ bool SaveUnitsModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!index.isValid() || role != Qt::EditRole || !IsField(index.column()) || !isNumber)
         return false;
     const SaveUnitField field = FieldOf(index.column());
-    const TSaveGameUnit shown = ShownUnit(image_.ReadUnit(index.row()));
-    const TSaveGameUnit edited = WithField(shown, field, typed);
-    if (FieldValue(edited, field) == FieldValue(shown, field))
+    const TSaveGameUnit stored = image_.ReadUnit(index.row());
+    const TSaveGameUnit edited = StoredWithField(stored, field, typed);
+    if (FieldValue(edited, field) == FieldValue(ShownUnit(stored), field))
         return true;
     if (const std::string problem = UnitCodeProblem(edited.TypeCode); !problem.empty()) {
         emit refused(QString::fromStdString(problem));
@@ -155,8 +155,9 @@ int SaveUnitsModel::ChangeField(const std::vector<int>& units, SaveUnitField fie
 {
     std::vector<ChangeSaveUnits::Change> changes;
     for (int unit : units) {
-        const TSaveGameUnit shown = ShownUnit(image_.ReadUnit(unit));
-        const TSaveGameUnit changed = WithField(shown, field, newValue(shown));
+        const TSaveGameUnit stored = image_.ReadUnit(unit);
+        const TSaveGameUnit shown = ShownUnit(stored);
+        const TSaveGameUnit changed = StoredWithField(stored, field, newValue(shown));
         if (FieldValue(changed, field) != FieldValue(shown, field))
             changes.push_back({unit, changed});
     }

@@ -9,6 +9,7 @@
 
 #include "sgeditor/SaveUnits.h"
 #include "sgeditor/SaveUnitsModel.h"
+#include "tests/support/GameFormat.h"
 #include "widgets/BulkEditDialog.h"
 #include "tests/sgeditor/SGWindowsFixture.h"
 
@@ -124,7 +125,24 @@ protected:
     }
 };
 
-TEST_F(SaveUnitsWindowTest, CellEditStoresWhatUpdateStores)
+// The record bytes of a column's value, as offsets in the unit's record:
+// the codes at both places.
+std::vector<std::size_t> BytesOf(int column)
+{
+    namespace Sav = GameFormat::Sav;
+    switch (column) {
+    case UnitCode: return {Sav::TypeCode, Sav::TypeCode + 1, Sav::TypeCodeCopy, Sav::TypeCodeCopy + 1};
+    case TransportCode: return {Sav::TransportCode, Sav::TransportCode + 1};
+    case Experience: return {Sav::Experience, Sav::Experience + 1};
+    case Fuel: return {Sav::UnitFuel};
+    case TotalStrength: return {Sav::TotalStrength};
+    default: return {Sav::CurrentStrength};
+    }
+}
+
+// A cell stores its value as "&Update" stores it, and no other value of the
+// unit: those stay as stored, even where shown at a limit.
+TEST_F(SaveUnitsWindowTest, CellEditStoresItsValueAsUpdateDoes)
 {
     LoadCampaign();
     const std::string loaded = ReadBytes(Campaign());
@@ -151,9 +169,19 @@ TEST_F(SaveUnitsWindowTest, CellEditStoresWhatUpdateStores)
         InTable([&](TfrmSaveUnits& table) {
             table.tvSaveUnits->model()->setData(Cell(table, unit, column), typed);
         });
-        // A value that leaves the shown one writes nothing, not even the
-        // other values of the unit brought within their limits.
-        EXPECT_EQ(SavedDifference(changes ? updated : loaded), -1);
+        // A value that leaves the shown one writes nothing; a total
+        // strength lowers a higher current strength to it.
+        std::string expected = loaded;
+        const std::size_t record = CampaignListAt + GameFormat::Sav::RecordSize * unit;
+        for (std::size_t at : BytesOf(column))
+            if (changes)
+                expected[record + at] = updated[record + at];
+        if (changes && column == TotalStrength) {
+            const unsigned char total = expected[record + GameFormat::Sav::TotalStrength];
+            char& current = expected[record + GameFormat::Sav::CurrentStrength];
+            current = static_cast<char>(std::min<unsigned char>(current, total));
+        }
+        EXPECT_EQ(SavedDifference(expected), -1);
         Undo();
         ASSERT_EQ(SavedDifference(loaded), -1);
     }
@@ -357,15 +385,12 @@ TEST_F(SaveUnitsWindowTest, RowsShowWhatTheEditorShowsAndStoredValuesSurvive)
     edited[at + 65 + 22] = 44;
     EXPECT_EQ(SavedDifference(edited), -1);
 
-    // A change of the unit itself stores it as "&Update" would: the codes
-    // whole at both places, experience brought to 65000, current strength
-    // 200 kept beside total strength 0.
+    // A change of the unit itself writes only its value: experience 65535,
+    // shown as 65000, stays as stored.
     InTable([&](TfrmSaveUnits& table) {
         table.tvSaveUnits->model()->setData(Cell(table, BigUnit, Fuel), 34);
     });
     std::string record = loaded.substr(at, 36);
-    record[8] = '\xE8';
-    record[9] = '\xFD';
     record[22] = 34;
     EXPECT_EQ(SavedBytes().substr(at, 36), record);
 }
