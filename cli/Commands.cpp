@@ -67,7 +67,7 @@ std::unique_ptr<TEquipTable> ReadGame(const std::string& gameDir)
 void WriteOut(const std::string& text)
 {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-        throw FileError::FromErrno(errno);
+        throw std::runtime_error(std::string("standard output: ") + FileError::FromErrno(errno).what());
 }
 
 std::string ChangeLine(const EquipChange& change)
@@ -142,8 +142,8 @@ int ImportCommand(const std::string& gameDir, const std::string& csvPath, const 
         return 1;
     }
     const std::vector<EquipChange> changes = CompareEquipment(current, *imported.Table);
-    WriteOut(ChangesText(changes, options.AsCsv));
     if (options.DryRun || changes.empty()) {
+        WriteOut(ChangesText(changes, options.AsCsv));
         std::cerr << "dv2tool: " << CountOfChanges(changes.size()) << "; nothing was written\n";
         return 0;
     }
@@ -156,8 +156,15 @@ int ImportCommand(const std::string& gameDir, const std::string& csvPath, const 
         throw std::runtime_error("could not keep a copy of " + failed.path() + ": " + failed.what()
                                  + "; nothing was written (--no-backup writes without a copy)");
     }
-    std::cerr << "dv2tool: " << CountOfChanges(changes.size()) << " written to " << EquipFilePath() << " and "
-              << NameFilePath() << '\n';
+    const std::string written =
+        CountOfChanges(changes.size()) + " written to " + EquipFilePath() + " and " + NameFilePath();
+    // Listed once written, so that a reader that stops early (| head) cannot stop the save.
+    try {
+        WriteOut(ChangesText(changes, options.AsCsv));
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(written + ", but not listed: " + e.what());
+    }
+    std::cerr << "dv2tool: " << written << '\n';
     return 0;
 }
 
@@ -215,7 +222,7 @@ int CheckCommand(const std::string& gameDir)
 int UnitsCommand(const std::string& saveGamePath, const std::string& gameDir)
 {
     TSaveGame game;
-    if (!OnFile(saveGamePath, [&] { return game.LoadFromFile(saveGamePath); }))
+    if (!OnFile(saveGamePath, [&] { return game.LoadFromFile(saveGamePath, false); }))
         throw FileRefused("The file " + saveGamePath + " holds no unit list.");
     ReportRecovery(game.Recovered());
     const auto table = ReadGame(

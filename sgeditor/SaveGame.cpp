@@ -107,10 +107,10 @@ TSaveGame::TSaveGame()
 {
 }
 
-bool TSaveGame::LoadFromFile(const std::string& path)
+bool TSaveGame::LoadFromFile(const std::string& path, bool forEditing)
 {
     recovered_ = RecoverFiles({path});
-    File file = File::OpenExisting(path, true);
+    File file = File::OpenExisting(path, forEditing);
     const std::size_t size = file.Size();
     if (size > SaveGameCapacity)
         throw FileRefused(path + " is " + std::to_string(size) + " bytes long, more than the "

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -181,7 +182,7 @@ TEST_F(ToolTest, ImportReadsAPipeAndADryRunNeedsNoWriting)
 
     // Root may write anything, so the dry run runs as nobody then.
     namespace fs = std::filesystem;
-    for (const char* path : {"game/EQUIP97.EQP", "game/EQUIP97.TXT", "game"})
+    for (const char* path : {"game/EQUIP97.EQP", "game/EQUIP97.TXT", "game", "game/SAVE/GAME1.CSV", "game/SAVE"})
         fs::permissions(dir / path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
     fs::permissions(dir.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
@@ -192,7 +193,36 @@ TEST_F(ToolTest, ImportReadsAPipeAndADryRunNeedsNoWriting)
                                  + " >out 2>err").c_str());
     EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 0) << ReadBytes(dir / "err");
     EXPECT_EQ(ReadBytes(dir / "out"), lines.out);
+    const int units = std::system(("cd " + dir.path() + " && " + asNobody + "./dv2tool units game/SAVE/GAME1.CSV"
+                                   + " >out 2>err").c_str());
+    EXPECT_EQ(WIFEXITED(units) ? WEXITSTATUS(units) : -1, 0) << ReadBytes(dir / "err");
     ExpectGameUntouched();
+}
+
+// A reader that is gone before the list of changes comes (as "| head" is
+// once it has its lines) does not stop the import: the list comes after.
+TEST_F(ToolTest, ImportIsWrittenWhenNobodyReadsTheList)
+{
+    ASSERT_EQ(Tool(dir, "export game -o units.csv").status, 0);
+    const std::string csv = ReadBytes(dir / "units.csv");
+    const std::size_t cost = csv.find(",240,", csv.find("\r\n30,DEN Battleship E-130,"));
+    WriteBytes(dir / "units.csv", csv.substr(0, cost) + ",252," + csv.substr(cost + 5));
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGPIPE, SIG_DFL);
+        dup2(ends[1], STDOUT_FILENO);
+        const std::string command = "cd " + dir.path() + " && XDG_DATA_HOME=" + dir.path() + "data " DV2TOOL
+                                    " import game units.csv 2>err";
+        execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+        _exit(127);
+    }
+    close(ends[1]);
+    int raw = 0;
+    waitpid(child, &raw, 0);
+    EXPECT_NE(ReadBytes(dir / "game/EQUIP97.EQP"), eqp) << ReadBytes(dir / "err");
 }
 
 TEST_F(ToolTest, CheckAndUnitsReadTheDemoGame)
