@@ -342,8 +342,11 @@ void TfrmDV2SGEdit::TableChanged()
         // Before the first load there is no unit whose code could change.
         const QSignalBlocker quietUnit(loaded() ? nullptr : seUnitCode);
         const QSignalBlocker quietTransport(loaded() ? nullptr : seTransportCode);
-        seUnitCode->setMaximum(Equipment.UnitCount - 1);
-        seTransportCode->setMaximum(Equipment.UnitCount - 1);
+        for (SpinField* code : {seUnitCode, seTransportCode}) {
+            code->setMaximum(Equipment.UnitCount - 1);
+            // Three digits, or four for a table whose codes reach 1000.
+            code->fitTypingRoom();
+        }
     }
     if (loaded()) {
         ShowUnitType(seUnitCode->value(), edtUnitName, edtUnitCountry, edtHexCode);

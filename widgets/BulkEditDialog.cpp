@@ -16,11 +16,6 @@ constexpr int MaxPercent = 1000;
 
 }  // namespace
 
-int TypingRoom(int minimum, int maximum)
-{
-    return static_cast<int>(std::max(QString::number(minimum).size(), QString::number(maximum).size()));
-}
-
 BulkEditDialog::BulkEditDialog(const QList<Column>& columns, QWidget* parent)
     : QDialog(parent), columns_(columns)
 {
@@ -128,7 +123,7 @@ void BulkEditDialog::FitValueField()
     default:
         break;
     }
-    seBulkValue->setMaxLength(TypingRoom(seBulkValue->minimum(), seBulkValue->maximum()));
+    seBulkValue->fitTypingRoom();
     ShowCount();
 }
 

@@ -9,9 +9,6 @@ class QComboBox;
 class QLabel;
 class SpinField;
 
-// The characters a whole number within these limits may take, its sign included.
-int TypingRoom(int minimum, int maximum);
-
 // "Change Selected...": asks for one column of a table, an operation and a
 // value, and computes the new value of each cell. Any table may use it: the
 // caller names its columns with their limits and may add operations of its

@@ -65,6 +65,11 @@ void SpinField::setMaxLength(int characters)
     updateGeometry();
 }
 
+void SpinField::fitTypingRoom()
+{
+    setMaxLength(static_cast<int>(std::max(QString::number(minimum_).size(), QString::number(maximum_).size())));
+}
+
 void SpinField::textChanged()
 {
     shownLength_ = static_cast<int>(text().size());

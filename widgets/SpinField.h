@@ -32,6 +32,8 @@ public:
     void setMaximum(int maximum) { setRange(minimum_, maximum); }
     void setIncrement(int increment) { increment_ = increment; }
     void setMaxLength(int characters);
+    // Room for every whole number within the limits, its sign included.
+    void fitTypingRoom();
     // Strict limits hold even when equal, and a number outside them cannot
     // be typed: for fields whose value must name something that exists.
     void setStrictLimits(bool strict) { strict_ = strict; }

@@ -53,7 +53,7 @@ public:
             auto* field = new SpinField(parent);
             field->setRange(minimum.toInt(), index.data(MaximumRole).toInt());
             field->setIncrement(std::max(index.data(MultipleRole).toInt(), 1));
-            field->setMaxLength(TypingRoom(field->minimum(), field->maximum()));
+            field->fitTypingRoom();
             return field;
         }
         auto* edit = new QLineEdit(parent);

@@ -393,6 +393,15 @@ TEST_F(SaveUnitsWindowTest, RowsShowWhatTheEditorShowsAndStoredValuesSurvive)
     std::string record = loaded.substr(at, 36);
     record[22] = 34;
     EXPECT_EQ(SavedBytes().substr(at, 36), record);
+
+    // Four-digit codes can be typed into the editor too.
+    editor->show();
+    QApplication::setActiveWindow(editor.get());
+    editor->seTransportCode->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "1020");
+    EXPECT_EQ(editor->seTransportCode->value(), 1020);
+    editor->hide();
 }
 
 }  // namespace
