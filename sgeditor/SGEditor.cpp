@@ -414,10 +414,12 @@ void TfrmDV2SGEdit::mnuSaveUnitsClick()
         return;
     if (!askToStoreChanges())
         return;
-    TfrmSaveUnits table(image_, undoStack_, this);
-    table.exec();
-    if (table.ChosenUnit() >= 0)
-        currentUnit_ = table.ChosenUnit();
+    if (frmSaveUnits == nullptr)
+        frmSaveUnits = new TfrmSaveUnits(image_, undoStack_, this);
+    frmSaveUnits->Reload();
+    frmSaveUnits->exec();
+    if (frmSaveUnits->ChosenUnit() >= 0)
+        currentUnit_ = frmSaveUnits->ChosenUnit();
     ShowSaveUnit(currentUnit_);
     statusPanel_->setText({});
 }

@@ -14,6 +14,7 @@ class QStatusBar;
 class QUndoCommand;
 class QUndoStack;
 class SpinField;
+class TfrmSaveUnits;
 
 // The save game editor: loads a campaign or scenario save game, shows the
 // player's units one at a time, lets the user change the global prestige
@@ -57,6 +58,8 @@ public:
     QStatusBar* sbStatus;
 
     QAction* mnuSaveUnits;
+    // Made at its first opening, then kept with its filter and sort order.
+    TfrmSaveUnits* frmSaveUnits = nullptr;
 
 public slots:
     // Reads or creates the settings, reloads the equipment table, lets the

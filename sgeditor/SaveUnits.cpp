@@ -36,6 +36,12 @@ TfrmSaveUnits::TfrmSaveUnits(SaveUnitsModel* model, QUndoStack* stack, QWidget* 
             [this](const QString& why) { ShowWarningBox(this, why); }, Qt::QueuedConnection);
 }
 
+void TfrmSaveUnits::Reload()
+{
+    model_->Reload();
+    reopened();
+}
+
 QList<BulkEditDialog::Column> TfrmSaveUnits::bulkColumns() const
 {
     QList<BulkEditDialog::Column> columns;

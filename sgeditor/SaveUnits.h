@@ -15,6 +15,10 @@ class TfrmSaveUnits : public TableWindow {
 public:
     TfrmSaveUnits(TSaveGame& image, QUndoStack* stack, QWidget* parent = nullptr);
 
+    // Shows the unit list as it is now, which a load may have replaced since
+    // the window was last open; keeps the filter and the sort order.
+    void Reload();
+
     // The unit (0-based) picked by a double-click or Enter, or -1 when the
     // table was closed otherwise.
     int ChosenUnit() const { return ChosenRow(); }

@@ -55,6 +55,12 @@ SaveUnitsModel::SaveUnitsModel(TSaveGame& image, QUndoStack* stack, QObject* par
     });
 }
 
+void SaveUnitsModel::Reload()
+{
+    beginResetModel();
+    endResetModel();
+}
+
 int SaveUnitsModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : image_.UnitListCount();

@@ -45,12 +45,15 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // Writes the row's unit as "&Update" would with the cell's value typed
-    // into the editor, brought within its limits. A value that leaves the
+    // Writes the cell's value into the row's unit, brought within the
+    // limits "&Update" applies (StoredWithField). A value that leaves the
     // shown one as it is writes nothing, so that values stored beyond the
     // limits stay as they are. A unit code the next load would not take
     // for a unit (UnitCodeProblem) is refused with refused().
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // Shows the image anew, which a load may have replaced.
+    void Reload();
 
     // The field a column edits; only the six unit values have one.
     static bool IsField(int column);

@@ -746,7 +746,7 @@ private:
                 continue;
             const bool equipment = path == game_.dir + EquipFileName || path == game_.dir + NameFileName;
             const bool tableOpen = (ui_->frmUnitTable != nullptr && ui_->frmUnitTable->isVisible())
-                                   || sg_->findChild<TfrmSaveUnits*>() != nullptr;
+                                   || (sg_->frmSaveUnits != nullptr && sg_->frmSaveUnits->isVisible());
             ASSERT_TRUE(equipment && tableStored_ && !tableOpen) << path << " changed without a stored change";
             bytes = now;
         }

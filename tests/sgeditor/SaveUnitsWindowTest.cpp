@@ -1,5 +1,8 @@
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -185,6 +188,28 @@ TEST_F(SaveUnitsWindowTest, CellEditStoresItsValueAsUpdateDoes)
         Undo();
         ASSERT_EQ(SavedDifference(loaded), -1);
     }
+}
+
+// Opened again, the table keeps its filter and sort order, and shows the
+// save game loaded since.
+TEST_F(SaveUnitsWindowTest, ReopenedTableKeepsItsFilterAndShowsTheNewLoad)
+{
+    LoadCampaign();
+    InTable([](TfrmSaveUnits& table) {
+        table.edtFilter->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), "e");
+        table.tvSaveUnits->sortByColumn(Experience, Qt::DescendingOrder);
+    });
+    Load(Save(ScenarioFile));
+    InTable([](TfrmSaveUnits& table) {
+        EXPECT_EQ(table.edtFilter->text(), "e");
+        EXPECT_EQ(table.tvSaveUnits->horizontalHeader()->sortIndicatorSection(), Experience);
+        EXPECT_TRUE(table.lblStatus->text().endsWith(QStringLiteral(" of %1 units").arg(ScenarioUnitCount)))
+            << table.lblStatus->text().toStdString();
+        QAbstractItemModel* rows = table.tvSaveUnits->model();
+        for (int row = 1; row < rows->rowCount(); ++row)
+            EXPECT_GE(rows->index(row - 1, Experience).data().toInt(), rows->index(row, Experience).data().toInt());
+    });
 }
 
 TEST_F(SaveUnitsWindowTest, EditorChangesAreStepsThatUndoShows)
