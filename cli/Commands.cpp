@@ -138,7 +138,7 @@ int ImportCommand(const std::string& gameDir, const std::string& csvPath, const 
     const EquipCsvImport imported = ImportEquipCsv(ReadCsv(csvPath), csvPath == "-" ? "stdin" : csvPath, current);
     std::cerr << ListedErrors(imported.Errors);
     if (!imported.Table) {
-        std::cerr << "dv2tool: " << imported.Errors.size() << " errors; nothing was written\n";
+        std::cerr << "dv2tool: " << CountOfErrors(imported.Errors.size()) << "; nothing was written\n";
         return 1;
     }
     const std::vector<EquipChange> changes = CompareEquipment(current, *imported.Table);

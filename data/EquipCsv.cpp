@@ -589,6 +589,11 @@ std::string ListedErrors(const std::vector<std::string>& errors)
     return text;
 }
 
+std::string CountOfErrors(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " error" : " errors");
+}
+
 std::string Escaped(std::string_view text)
 {
     // What is written as a backslash and a letter, and that letter.

@@ -50,6 +50,8 @@ struct EquipCsvImport {
 // "and N more", one per line.
 constexpr std::size_t MaxListedErrors = 20;
 std::string ListedErrors(const std::vector<std::string>& errors);
+// "1 error", "2 errors".
+std::string CountOfErrors(std::size_t count);
 
 // Text from a file on one terminal line: control characters, quotes and
 // backslashes written as C escapes, so that a cell cannot move the cursor

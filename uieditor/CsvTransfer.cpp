@@ -40,7 +40,8 @@ void ShowImportErrors(QWidget* parent, const std::vector<std::string>& errors)
     dialog.setObjectName(QStringLiteral("dlgCsvErrors"));
     dialog.setWindowTitle(QStringLiteral("Import from CSV"));
     auto* layout = new QVBoxLayout(&dialog);
-    auto* summary = new QLabel(QStringLiteral("%1 errors were found, so nothing was imported:").arg(errors.size()));
+    auto* summary = new QLabel(QString::fromStdString(CountOfErrors(errors.size()))
+                               + (errors.size() == 1 ? " was" : " were") + " found, so nothing was imported:");
     layout->addWidget(summary);
     auto* list = new QPlainTextEdit;
     list->setObjectName(QStringLiteral("edtErrors"));
@@ -57,11 +58,10 @@ void ShowImportErrors(QWidget* parent, const std::vector<std::string>& errors)
 
 }  // namespace
 
-void ExportTableToCsv(QWidget* parent)
+bool ExportTableToCsv(QWidget* parent)
 {
     const std::string path = PickCsvFile(parent, QFileDialog::AcceptSave);
-    if (!path.empty())
-        RunCommand(parent, [&] { WriteEquipCsvFile(path, Equipment); });
+    return !path.empty() && RunCommand(parent, [&] { WriteEquipCsvFile(path, Equipment); });
 }
 
 std::unique_ptr<TEquipTable> ImportTableFromCsv(QWidget* parent)

@@ -17,6 +17,7 @@
 #include <QValidator>
 #include <tuple>
 
+#include "data/EquipCsv.h"
 #include "data/Equipment.h"
 #include "data/Settings.h"
 #include "data/UnitCodes.h"
@@ -478,8 +479,9 @@ void TfrmDV2Edit::mnuUnitTableClick()
 
 void TfrmDV2Edit::mnuExportCsvClick()
 {
-    if (HasUnit())  // before the first load there is nothing to export
-        ExportTableToCsv(this);
+    // Before the first load there is nothing to export.
+    if (HasUnit() && ExportTableToCsv(this))
+        lblStatus->setText(QStringLiteral("Unit information has been exported"));
 }
 
 void TfrmDV2Edit::mnuImportCsvClick()
@@ -489,6 +491,10 @@ void TfrmDV2Edit::mnuImportCsvClick()
     const auto table = ImportTableFromCsv(this);
     if (table == nullptr)
         return;
+    if (CompareEquipment(Equipment, *table).empty()) {  // no step, and nothing to save
+        lblStatus->setText(QStringLiteral("The CSV file changes no unit information"));
+        return;
+    }
     EquipmentDoc().Import(QStringLiteral("Import from CSV"), *table);
     seUnitCode->setEnabled(true);
     if (!HasUnit())

@@ -40,6 +40,11 @@ TEST_F(CsvMenuTest, AnEditedExportImportsIntoTheTableInMemoryAndSaveWritesIt)
     editor->mnuExportCsv->trigger();
     std::string csv = ReadBytes(csvPath);
     ASSERT_EQ(csv, ExportEquipCsv(Equipment));
+    EXPECT_EQ(Status(), "Unit information has been exported");
+    // Imported as it is, it changes nothing: no step, nothing to save.
+    EXPECT_EQ(Import(csvPath), "");
+    EXPECT_EQ(Status(), "The CSV file changes no unit information");
+    EXPECT_FALSE(editor->mnuUndo->isEnabled() || editor->isWindowModified());
 
     const std::size_t cost = csv.find(",240,", csv.find("\r\n30,"));
     WriteBytes(csvPath, csv.replace(cost, 5, ",252,"));
