@@ -161,6 +161,8 @@ public:
         setHorizontalScrollMode(ScrollPerPixel);
         viewport()->stackUnder(frozen);
         frozen->setFocusPolicy(Qt::NoFocus);
+        // Its current cell is framed whenever the table has the keyboard.
+        frozen->setFocusProxy(this);
         frozen->setFrameShape(QFrame::NoFrame);
         frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
