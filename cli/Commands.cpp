@@ -183,6 +183,10 @@ int CheckCommand(const std::string& gameDir)
     const std::string txt = ResolveCase(AsDir(gameDir), NameFileName);
     const std::vector<std::uint64_t> lengths = OnFile(txt, [&] { return NameLineLengths(txt, table->UnitCount); });
     std::string found;
+    // Lines ended otherwise than by CR (LF alone, as Unix tools write them) run into one name.
+    if (lengths.size() < table->UnitCount)
+        found += NameFileName + std::string(" has names for ") + std::to_string(lengths.size()) + " of "
+                 + std::to_string(table->UnitCount) + " unit types (a line ends in CR LF); the others read as empty\n";
     // Code 0 is never shown.
     for (std::uint16_t code = 1; code < table->UnitCount; ++code) {
         const TEquipRecord& r = table->Records[code];

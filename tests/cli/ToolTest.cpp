@@ -236,6 +236,14 @@ TEST_F(ToolTest, CheckAndUnitsReadTheDemoGame)
                                       "total_strength,current_strength\r\n1,12000,1,BEL Tank B-101,0,,120,40,10,10\r\n"
                                       "2,12065,300,NOR Battleship O-400,585,Last Reserve Militia,"))
         << units.out;
+
+    // A names file whose lines end in LF alone reads as one name.
+    std::string lines = txt;
+    std::erase(lines, '\r');
+    WriteBytes(dir / "game/EQUIP97.TXT", lines);
+    const ToolRun unixLines = Tool(dir, "check game");
+    EXPECT_EQ(unixLines.status, 1);
+    EXPECT_TRUE(unixLines.out.starts_with("EQUIP97.TXT has names for 1 of 586 unit types")) << unixLines.out;
 }
 
 }  // namespace
