@@ -167,12 +167,16 @@ fs::path CopyIntoRun(const std::string& key, const fs::path& place)
 
 std::string FindBackupDir()
 {
+    // An absolute path, but not the root directory, which is nobody's data directory.
+    const auto usable = [](const char* dir) {
+        return dir != nullptr && dir[0] == '/' && fs::path(dir).lexically_normal() != "/";
+    };
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
     fs::path dir;
-    if (dataHome != nullptr && dataHome[0] == '/')
+    if (usable(dataHome))
         dir = dataHome;
-    else if (home != nullptr && home[0] == '/')
+    else if (usable(home))
         dir = fs::path(home) / ".local/share";
     else
         return {};

@@ -260,6 +260,7 @@ TEST(BackupsTest, BackupDirFollowsTheXdgRules)
         {nullptr, "relative", ""},
         {nullptr, "", ""},
         {nullptr, nullptr, ""},
+        {"/", "//", ""},
         {"/data", nullptr, "/data/NAME/backups"},
     };
     const auto set = [](const char* name, const char* value) {
