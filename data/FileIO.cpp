@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <list>
+#include <sys/file.h>
 #include <memory>
 #include <strings.h>
 #include <sys/resource.h>
@@ -450,6 +452,41 @@ std::string RecoverJournal(const std::string& journal, const std::vector<std::st
     return note;
 }
 
+// Holds the directories of targets locked against other programs, so that
+// two never save or recover the same files at once: a load that came upon a
+// save under way would take its journal for an interrupted save's and undo
+// it. Waits a while for a lock; a file system that keeps none goes without.
+class DirectoryLocks {
+public:
+    explicit DirectoryLocks(const std::vector<std::string>& targets)
+    {
+        std::vector<std::string> dirs;
+        for (const std::string& target : targets)
+            dirs.push_back(DirectoryOf(target));
+        // One order for every program, so that none waits for another in turn.
+        std::ranges::sort(dirs);
+        dirs.erase(std::unique(dirs.begin(), dirs.end()), dirs.end());
+        for (const std::string& dir : dirs) {
+            const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0)
+                continue;  // the file steps in it will say why
+            const int fdHeld = held_.emplace_back(fd).fd;
+            for (int tries = 1; flock(fdHeld, LOCK_EX | LOCK_NB) != 0; ++tries) {
+                if (errno != EWOULDBLOCK && errno != EINTR)
+                    break;
+                if (tries == LockTries)
+                    throw FileRefused("Another program is saving the files in " + dir
+                                      + ", so nothing was done. Try again once it is done.");
+                usleep(LockRetryMicroseconds);
+            }
+        }
+    }
+
+private:
+    static constexpr int LockTries = 1000, LockRetryMicroseconds = 10000;  // 10 s
+    std::list<Descriptor> held_;
+};
+
 // Recovers the saves of targets a journal names, then removes what saves
 // of them killed before their journal or after it left.
 std::string Recover(const std::vector<std::string>& targets, bool mayComplete)
@@ -482,7 +519,6 @@ struct Replacement {
 void Inspect(Replacement& r)
 {
     const std::string& path = r.file->path;
-    r.target = TargetOf(path);
     r.exists = stat(r.target.c_str(), &r.old) == 0;
     if (!r.exists && (errno != ENOENT || r.file->keepTail))
         ThrowErrno();
@@ -693,6 +729,7 @@ std::string RecoverFiles(const std::vector<std::string>& paths)
     std::vector<std::string> targets;
     for (const std::string& path : paths)
         targets.push_back(TargetOf(path));
+    const DirectoryLocks locks(targets);
     return Recover(targets, true);
 }
 
@@ -703,15 +740,16 @@ void ReplaceFile(const std::string& path, std::string_view bytes)
 
 void ReplaceFiles(const std::vector<NewFile>& files)
 {
-    std::vector<std::string> paths, targets;
+    std::vector<std::string> targets;
     for (const NewFile& file : files)
-        paths.push_back(file.path);
-    RecoverFiles(paths);
+        targets.push_back(TargetOf(file.path));
+    const DirectoryLocks locks(targets);
+    Recover(targets, true);
     std::vector<Replacement> replacements(files.size());
     for (std::size_t k = 0; k < files.size(); ++k) {
         replacements[k].file = &files[k];
+        replacements[k].target = targets[k];
         Inspect(replacements[k]);
-        targets.push_back(replacements[k].target);
     }
     bool directoriesTakeFiles = true;
     for (Replacement& r : replacements)

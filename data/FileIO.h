@@ -91,6 +91,11 @@ void ReplaceFile(const std::string& path, std::string_view bytes);
 // leftover. A single file has a journal too, since the flush of its
 // directory after the rename may fail, and then the old file goes back.
 //
+// Saves and recoveries of files in the same directories take turns, in
+// this program and any other that runs it, by a lock on each directory: a
+// load never takes a save under way for an interrupted one. One that
+// waits 10 s in vain is refused (FileRefused).
+//
 // The one exception: where a directory takes no new file, no journal can
 // be written there, and all files are written in place with their old
 // bytes held in memory (a file too large to hold is refused): a failure

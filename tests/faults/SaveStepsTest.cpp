@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -30,6 +31,9 @@ enum class Stop { Kill, Fail, FailFromThere };
 int StepsToStop = 0;  // 0: no stop armed
 Stop How = Stop::Kill;
 bool Stopped = false;
+// With a pipe's two ends, the first rename signals on the one and waits on
+// the other: a save paused once its journal is written.
+int PausedOut = -1, ResumeIn = -1;
 
 // Whether the step that calls this must fail.
 bool StopsHere()
@@ -58,6 +62,8 @@ extern "C" {
 int rename(const char* from, const char* to) noexcept
 {
     static auto* real = Real<int(const char*, const char*)>("rename");
+    if (char signal = 0; PausedOut >= 0 && write(std::exchange(PausedOut, -1), &signal, 1) == 1)
+        (void)!read(ResumeIn, &signal, 1);
     return StopsHere() ? -1 : real(from, to);
 }
 int link(const char* from, const char* to) noexcept
@@ -267,6 +273,44 @@ TEST(SaveStepsTest, SavesStoppedAtAnyStepLeaveOldOrNewFilesAfterTheNextLoad)
     };
     for (const SaveCase& c : cases)
         ExpectEveryStopRecovers(c);
+}
+
+// A load while a save of the same files is under way waits for the save,
+// instead of taking its journal for an interrupted save's and undoing it.
+TEST(SaveStepsTest, ALoadWaitsForASaveUnderWay)
+{
+    const TempDir dir;
+    const std::string eqp = dir / "EQUIP97.EQP", txt = dir / "EQUIP97.TXT";
+    WriteBytes(eqp, EqpBytes(4));
+    WriteBytes(txt, "zero\r\none\r\ntwo\r\nthree\r\n");
+    LoadEquipment(eqp, txt);
+    Equipment.UnitNames[1] = "Edited";
+    int paused[2], resume[2];
+    ASSERT_EQ(pipe(paused), 0);
+    ASSERT_EQ(pipe(resume), 0);
+    const pid_t saver = fork();
+    if (saver == 0) {
+        PausedOut = paused[1];
+        ResumeIn = resume[0];
+        _exit(ErrorText([&] { SaveEquipment(eqp, txt); }) == "no error" ? 0 : 1);
+    }
+    char signal = 0;
+    ASSERT_EQ(read(paused[0], &signal, 1), 1);
+    const pid_t loader = fork();
+    if (loader == 0)
+        _exit(ErrorText([&] { LoadEquipment(eqp, txt); }) == "no error" ? 0 : 1);
+    // Time for a load that does not wait to undo the save.
+    int loaded = -1;
+    for (int k = 0; k < 50 && waitpid(loader, &loaded, WNOHANG) == 0; ++k)
+        usleep(10000);
+    ASSERT_EQ(write(resume[1], &signal, 1), 1);
+    int saved = -1;
+    waitpid(saver, &saved, 0);
+    if (loaded == -1)
+        waitpid(loader, &loaded, 0);
+    EXPECT_EQ(saved, 0);
+    EXPECT_EQ(loaded, 0);
+    EXPECT_EQ(ReadBytes(txt), "zero\r\nEdited\r\ntwo\r\nthree\r\n");
 }
 
 }  // namespace
