@@ -443,9 +443,11 @@ std::string RecoverJournal(const std::string& journal, const std::vector<std::st
         for (auto e = entries->rbegin(); e != entries->rend() && !completed; ++e)
             PutBack(*e);
         SyncDirectories(targets);
+        const bool one = entries->size() == 1;
         note = "The last save of " + NamesOf(*entries) + " was interrupted "
-             + (completed ? "after it had replaced them; it has been completed."
-                          : "before it was complete; the files are as they were before it.");
+             + (completed ? std::string("after it had replaced ") + (one ? "the file" : "them") + "; it has been completed."
+                          : std::string("before it was complete; ")
+                                + (one ? "the file is as it was" : "the files are as they were") + " before it.");
     }
     Remove(journal);
     SyncDirectory(DirectoryOf(journal));

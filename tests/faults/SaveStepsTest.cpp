@@ -313,4 +313,34 @@ TEST(SaveStepsTest, ALoadWaitsForASaveUnderWay)
     EXPECT_EQ(ReadBytes(txt), "zero\r\nEdited\r\ntwo\r\nthree\r\n");
 }
 
+// A save game killed before its file was replaced is put back by the next
+// load, which says so of the one file.
+TEST(SaveStepsTest, LoadOfAKilledSaveGameSaysItWasPutBack)
+{
+    const TempDir dir;
+    const std::string sav = dir / "GAME1.CSV";
+    WriteBytes(sav, SaveGameBytes());
+    TSaveGame game;
+    ASSERT_TRUE(game.LoadFromFile(sav));
+    game.SetPrestige(1234);
+    int paused[2], resume[2];
+    ASSERT_EQ(pipe(paused), 0);
+    ASSERT_EQ(pipe(resume), 0);
+    const pid_t saver = fork();
+    if (saver == 0) {
+        PausedOut = paused[1];
+        ResumeIn = resume[0];
+        game.SaveToFile(sav);
+        _exit(0);
+    }
+    char signal = 0;
+    ASSERT_EQ(read(paused[0], &signal, 1), 1);
+    kill(saver, SIGKILL);
+    waitpid(saver, nullptr, 0);
+    ASSERT_TRUE(game.LoadFromFile(sav));
+    EXPECT_EQ(game.Recovered(),
+              "The last save of GAME1.CSV was interrupted before it was complete; the file is as it was before it.");
+    EXPECT_EQ(ReadBytes(sav), SaveGameBytes());
+}
+
 }  // namespace
