@@ -521,9 +521,12 @@ void TfrmDV2Edit::TableReloaded()
 {
     if (CurrentUnit == 0 || Equipment.UnitCount < 2)
         return;  // nothing loaded here yet
-    // A step undone elsewhere may have taken away the unit shown here.
-    if (!HasUnit())
+    // A step undone elsewhere may have taken away the unit shown here, and
+    // with it what the status said of it.
+    if (!HasUnit()) {
         CurrentUnit = static_cast<std::uint16_t>(Equipment.UnitCount - 1);
+        lblStatus->setText({});
+    }
     seUnitCode->setEnabled(true);
     ShowUnit(CurrentUnit);
 }

@@ -179,6 +179,13 @@ TEST_F(UnitTableTest, BulkEditsAndCreateUnitUndoToTheSavedBytes)
     AnswerMessageBox(QMessageBox::Yes);
     editor->btnCreate->click();
     ASSERT_EQ(Equipment.UnitCount, 587);
+    // Undone from the table, the new unit leaves the editor with its status.
+    EXPECT_EQ(Status(), "Unit created");
+    table.mnuUndo->trigger();
+    EXPECT_EQ(editor->CurrentUnit, 585);
+    EXPECT_EQ(Status(), "");
+    table.mnuRedo->trigger();
+    ASSERT_EQ(Equipment.UnitCount, 587);
     editor->btnSave->click();
     EXPECT_FALSE(editor->isWindowModified());
     EXPECT_EQ(editor->mnuUndo->text(), "Und&o Creation of unit 586");
