@@ -61,6 +61,15 @@ public:
         return edit;
     }
 
+    // A list reaches past a narrower column rather than cut its items short.
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+        if (qobject_cast<QComboBox*>(editor) != nullptr)
+            editor->resize(std::max(editor->width(), editor->sizeHint().width()), editor->height());
+    }
+
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
         if (auto* list = qobject_cast<QComboBox*>(editor)) {

@@ -337,6 +337,10 @@ TEST_F(UnitTableTest, CountryCellStoresOnlyWhatIsChosen)
 
     view->setCurrentIndex(CellOf(view, Chosen, CountryColumn));
     key(Qt::Key_F2);
+    // The list shows every country whole, however narrow the column.
+    auto* list = qobject_cast<QComboBox*>(QApplication::focusWidget());
+    ASSERT_NE(list, nullptr);
+    EXPECT_GE(list->width(), list->sizeHint().width());
     key(Qt::Key_Home);  // the first entry
     key(Qt::Key_Return);
     EXPECT_EQ(CellOf(view, Chosen, CountryColumn).data().toString(), "");
