@@ -275,6 +275,28 @@ TEST(SaveStepsTest, SavesStoppedAtAnyStepLeaveOldOrNewFilesAfterTheNextLoad)
         ExpectEveryStopRecovers(c);
 }
 
+// A save run in a child process, paused at its first rename, once its
+// journal is written; writing a byte to resume lets it go on.
+struct PausedSave {
+    pid_t pid;
+    int resume;
+};
+PausedSave StartPausedSave(const std::function<void()>& save)
+{
+    int paused[2], resume[2];
+    if (pipe(paused) != 0 || pipe(resume) != 0)
+        throw std::runtime_error("no pipe");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        PausedOut = paused[1];
+        ResumeIn = resume[0];
+        _exit(ErrorText(save) == "no error" ? 0 : 1);
+    }
+    char signal = 0;
+    EXPECT_EQ(read(paused[0], &signal, 1), 1);
+    return {pid, resume[1]};
+}
+
 // A load while a save of the same files is under way waits for the save,
 // instead of taking its journal for an interrupted save's and undoing it.
 TEST(SaveStepsTest, ALoadWaitsForASaveUnderWay)
@@ -285,17 +307,7 @@ TEST(SaveStepsTest, ALoadWaitsForASaveUnderWay)
     WriteBytes(txt, "zero\r\none\r\ntwo\r\nthree\r\n");
     LoadEquipment(eqp, txt);
     Equipment.UnitNames[1] = "Edited";
-    int paused[2], resume[2];
-    ASSERT_EQ(pipe(paused), 0);
-    ASSERT_EQ(pipe(resume), 0);
-    const pid_t saver = fork();
-    if (saver == 0) {
-        PausedOut = paused[1];
-        ResumeIn = resume[0];
-        _exit(ErrorText([&] { SaveEquipment(eqp, txt); }) == "no error" ? 0 : 1);
-    }
-    char signal = 0;
-    ASSERT_EQ(read(paused[0], &signal, 1), 1);
+    const PausedSave saver = StartPausedSave([&] { SaveEquipment(eqp, txt); });
     const pid_t loader = fork();
     if (loader == 0)
         _exit(ErrorText([&] { LoadEquipment(eqp, txt); }) == "no error" ? 0 : 1);
@@ -303,9 +315,9 @@ TEST(SaveStepsTest, ALoadWaitsForASaveUnderWay)
     int loaded = -1;
     for (int k = 0; k < 50 && waitpid(loader, &loaded, WNOHANG) == 0; ++k)
         usleep(10000);
-    ASSERT_EQ(write(resume[1], &signal, 1), 1);
+    ASSERT_EQ(write(saver.resume, "", 1), 1);
     int saved = -1;
-    waitpid(saver, &saved, 0);
+    waitpid(saver.pid, &saved, 0);
     if (loaded == -1)
         waitpid(loader, &loaded, 0);
     EXPECT_EQ(saved, 0);
@@ -323,20 +335,9 @@ TEST(SaveStepsTest, LoadOfAKilledSaveGameSaysItWasPutBack)
     TSaveGame game;
     ASSERT_TRUE(game.LoadFromFile(sav));
     game.SetPrestige(1234);
-    int paused[2], resume[2];
-    ASSERT_EQ(pipe(paused), 0);
-    ASSERT_EQ(pipe(resume), 0);
-    const pid_t saver = fork();
-    if (saver == 0) {
-        PausedOut = paused[1];
-        ResumeIn = resume[0];
-        game.SaveToFile(sav);
-        _exit(0);
-    }
-    char signal = 0;
-    ASSERT_EQ(read(paused[0], &signal, 1), 1);
-    kill(saver, SIGKILL);
-    waitpid(saver, nullptr, 0);
+    const PausedSave saver = StartPausedSave([&] { game.SaveToFile(sav); });
+    kill(saver.pid, SIGKILL);
+    waitpid(saver.pid, nullptr, 0);
     ASSERT_TRUE(game.LoadFromFile(sav));
     EXPECT_EQ(game.Recovered(),
               "The last save of GAME1.CSV was interrupted before it was complete; the file is as it was before it.");
