@@ -1,6 +1,7 @@
 #include "sgeditor/SaveUnits.h"
 
 #include <QComboBox>
+#include <QTableView>
 
 #include "sgeditor/SaveUnitsModel.h"
 #include "widgets/MessageBoxes.h"
@@ -31,9 +32,13 @@ TfrmSaveUnits::TfrmSaveUnits(SaveUnitsModel* model, QUndoStack* stack, QWidget* 
       tvSaveUnits(view()), model_(model)
 {
     // Queued: the box takes the focus, which must not end the cell's edit
-    // again while it is being stored.
-    connect(model_, &SaveUnitsModel::refused, this,
-            [this](const QString& why) { ShowWarningBox(this, why); }, Qt::QueuedConnection);
+    // again while it is being stored. Answered, it gives the keyboard back
+    // to the table, where the user goes on.
+    connect(model_, &SaveUnitsModel::refused, this, [this](const QString& why) {
+        ShowWarningBox(this, why);
+        activateWindow();
+        tvSaveUnits->setFocus();
+    }, Qt::QueuedConnection);
 }
 
 void TfrmSaveUnits::Reload()

@@ -458,6 +458,10 @@ TEST_F(SaveUnitsWindowTest, UnitCodeThatWouldBreakTheListIsRefusedInACell)
         EXPECT_TRUE(QTest::qWaitFor([&text] { return !text.isEmpty(); }));
         EXPECT_TRUE(text.startsWith("The unit code 256 would break the unit list")) << text.toStdString();
         EXPECT_TRUE(table.isVisible());
+        QCoreApplication::processEvents();
+        // The keyboard is back with the table once the box is answered.
+        EXPECT_EQ(QApplication::focusWidget(), table.tvSaveUnits)
+            << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
     });
     EXPECT_EQ(SavedDifference(loaded), -1);
 }
