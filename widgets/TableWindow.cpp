@@ -129,10 +129,8 @@ public:
     }
 };
 
-// The view of the frozen columns. The keyboard goes back to the main view
-// when an edit ends, as this one never takes it, and Tab or Backtab that
-// ends an edit moves on through every column of the table, which only the
-// main view has.
+// The view of the frozen columns. Tab or Backtab that ends an edit moves
+// on through every column of the table, which only the main view has.
 class FrozenPart : public QTableView {
 public:
     using QTableView::QTableView;
@@ -141,12 +139,9 @@ public:
 protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override
     {
-        const bool hadFocus = editor->hasFocus();
         const bool forward = hint == QAbstractItemDelegate::EditNextItem;
         const bool moves = forward || hint == QAbstractItemDelegate::EditPreviousItem;
         QTableView::closeEditor(editor, moves ? QAbstractItemDelegate::NoHint : hint);
-        if (hadFocus)
-            parentWidget()->setFocus();
         if (moves)
             moveOn(forward);
     }
@@ -169,8 +164,10 @@ public:
         };
         setHorizontalScrollMode(ScrollPerPixel);
         viewport()->stackUnder(frozen);
-        frozen->setFocusPolicy(Qt::NoFocus);
-        // Its current cell is framed whenever the table has the keyboard.
+        // Its focus is the table's: its current cell is framed whenever the
+        // table has the keyboard, and the keyboard goes back to the table
+        // when an edit in it ends. Tab passes it by.
+        frozen->setFocusPolicy(Qt::ClickFocus);
         frozen->setFocusProxy(this);
         frozen->setFrameShape(QFrame::NoFrame);
         frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
