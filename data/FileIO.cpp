@@ -9,9 +9,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <list>
-#include <sys/file.h>
 #include <memory>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -278,13 +278,20 @@ void Remove(const std::string& path)
         ThrowErrno();
 }
 
-void SyncDirectories(const std::vector<std::string>& targets)
+// The directories of targets, each once, in one order for every program.
+std::vector<std::string> DirectoriesOf(const std::vector<std::string>& targets)
 {
     std::vector<std::string> dirs;
     for (const std::string& target : targets)
-        if (std::find(dirs.begin(), dirs.end(), DirectoryOf(target)) == dirs.end())
-            dirs.push_back(DirectoryOf(target));
-    for (const std::string& dir : dirs)
+        dirs.push_back(DirectoryOf(target));
+    std::ranges::sort(dirs);
+    dirs.erase(std::unique(dirs.begin(), dirs.end()), dirs.end());
+    return dirs;
+}
+
+void SyncDirectories(const std::vector<std::string>& targets)
+{
+    for (const std::string& dir : DirectoriesOf(targets))
         SyncDirectory(dir);
 }
 
@@ -445,7 +452,8 @@ std::string RecoverJournal(const std::string& journal, const std::vector<std::st
         SyncDirectories(targets);
         const bool one = entries->size() == 1;
         note = "The last save of " + NamesOf(*entries) + " was interrupted "
-             + (completed ? std::string("after it had replaced ") + (one ? "the file" : "them") + "; it has been completed."
+             + (completed ? std::string("after it had replaced ") + (one ? "the file" : "them")
+                                + "; it has been completed."
                           : std::string("before it was complete; ")
                                 + (one ? "the file is as it was" : "the files are as they were") + " before it.");
     }
@@ -462,13 +470,8 @@ class DirectoryLocks {
 public:
     explicit DirectoryLocks(const std::vector<std::string>& targets)
     {
-        std::vector<std::string> dirs;
-        for (const std::string& target : targets)
-            dirs.push_back(DirectoryOf(target));
-        // One order for every program, so that none waits for another in turn.
-        std::ranges::sort(dirs);
-        dirs.erase(std::unique(dirs.begin(), dirs.end()), dirs.end());
-        for (const std::string& dir : dirs) {
+        // Taken in one order by every program, so that none waits for another in turn.
+        for (const std::string& dir : DirectoriesOf(targets)) {
             const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (fd < 0)
                 continue;  // the file steps in it will say why

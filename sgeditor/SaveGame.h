@@ -53,11 +53,10 @@ public:
 
     // Reads the whole file (for editing, opened for reading and writing, so
     // a read-only file fails with "File access denied") and locates its
-    // unit list. The
-    // image changes only when both succeed: on a FileError, on a file larger
-    // than SaveGameCapacity (FileRefused naming the file and its size), and
-    // on a file without a unit list (returns false) the previous image, its
-    // unit list and its saving are exactly as before. A save of the file
+    // unit list. The image changes only when both succeed: on a FileError,
+    // on a file larger than SaveGameCapacity (FileRefused naming the file
+    // and its size), and on a file without a unit list (returns false) the
+    // previous image, its unit list and its saving are exactly as before. A save of the file
     // that was cut short is completed or undone first (RecoverFiles), and
     // what was done with it is kept in Recovered, or nothing.
     bool LoadFromFile(const std::string& path, bool forEditing = true);
