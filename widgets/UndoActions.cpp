@@ -13,7 +13,8 @@
 
 namespace {
 
-const QKeySequence RedoKeys[] = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
+const QKeySequence RedoKeys[] = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                 QKeySequence(Qt::CTRL | Qt::Key_Y)};
 
 // A text field takes the undo and redo keys for its own typing. Where it
 // has none to take back, they undo or redo the window's last step instead
